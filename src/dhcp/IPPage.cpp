@@ -1,0 +1,6 @@
+#include "dhcp/IPPage.h"
+
+CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ipPage"));
+}

@@ -1,0 +1,147 @@
+#include "link/UdpSocket.h"
+
+#include "link/SocketLog.h"
+
+#include <QPointer>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+CUdpSocket::~CUdpSocket()
+{
+    ReleaseSocket();
+}
+
+bool CUdpSocket::EnsureSocket()
+{
+    if (m_socket) {
+        return true;
+    }
+    m_socket = new QUdpSocket;
+    // Qt delivers readyRead only once per nesting level; channelReadyRead also reaches a handler
+    // that is waiting in a modal box, which is the delivery the exchanges are written for.
+    connect(m_socket, &QUdpSocket::channelReadyRead, this, [this](int) { OnReadable(); });
+    return true;
+}
+
+void CUdpSocket::ReleaseSocket()
+{
+    if (!m_socket) {
+        return;
+    }
+    m_socket->disconnect(this);
+    m_socket->close();
+    // The socket may be in the middle of announcing a datagram (the handler closed it), so it is
+    // deleted once control is back in the event loop.
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+bool CUdpSocket::Create(quint16 port)
+{
+    ReleaseSocket();
+    EnsureSocket();
+    if (!m_socket->bind(QHostAddress::AnyIPv4, port)) {
+        m_errorString = m_socket->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool CUdpSocket::Bind(quint16 port)
+{
+    if (m_socket && m_socket->state() == QAbstractSocket::BoundState && m_socket->localPort() == port) {
+        return true;
+    }
+    return Create(port);
+}
+
+bool CUdpSocket::Connect(const QString& hostAddress, quint16 port)
+{
+    if (!m_socket && !Create(0)) {
+        return false;
+    }
+    const QHostAddress address(hostAddress);
+    if (address.isNull()) {
+        m_errorString = tr("Not an IPv4 address: %1").arg(hostAddress);
+        return false;
+    }
+    m_socket->connectToHost(address, port);
+    if (m_socket->state() != QAbstractSocket::ConnectedState && !m_socket->waitForConnected(0)) {
+        m_errorString = m_socket->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool CUdpSocket::SetSockOpt(int option, int value)
+{
+    if (!m_socket || m_socket->socketDescriptor() < 0) {
+        return false;
+    }
+    return ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, option, &value, sizeof value) == 0;
+}
+
+qint64 CUdpSocket::Send(const void* data, qint64 length)
+{
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+        return -1;
+    }
+    const qint64 sent = m_socket->write(static_cast<const char*>(data), length);
+    if (sent < 0) {
+        m_errorString = m_socket->errorString();
+    }
+    return sent;
+}
+
+qint64 CUdpSocket::SendTo(const void* data, qint64 length, quint16 port, const QString& hostAddress)
+{
+    if (!m_socket || m_socket->socketDescriptor() < 0) {
+        return -1;
+    }
+    const QHostAddress to = hostAddress.isEmpty() ? QHostAddress(QHostAddress::Broadcast) : QHostAddress(hostAddress);
+    const qint64 sent = m_socket->writeDatagram(static_cast<const char*>(data), length, to, port);
+    if (sent < 0) {
+        m_errorString = m_socket->errorString();
+    }
+    return sent;
+}
+
+qint64 CUdpSocket::Receive(void* buffer, qint64 capacity)
+{
+    if (!m_socket || m_socket->socketDescriptor() < 0) {
+        return -1;
+    }
+    const qint64 size = m_socket->pendingDatagramSize();
+    if (size < 0 || size > capacity) {
+        // Reading also re-arms the read notification; an oversized datagram is dropped whole.
+        m_socket->readDatagram(nullptr, 0);
+        return -1;
+    }
+    return m_socket->readDatagram(static_cast<char*>(buffer), capacity, &m_lastSender, &m_lastSenderPort);
+}
+
+void CUdpSocket::Close()
+{
+    ReleaseSocket();
+}
+
+bool CUdpSocket::IsOpen() const
+{
+    return m_socket && m_socket->socketDescriptor() >= 0;
+}
+
+quint16 CUdpSocket::LocalPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+void CUdpSocket::OnReadable()
+{
+    if (!m_socket) {
+        return;
+    }
+    const int errorCode = m_socket->error() == QAbstractSocket::UnknownSocketError ? 0 : int(m_socket->error());
+    qCDebug(lcSocket, "Errorcode = %d", errorCode);
+    OnReceive(errorCode);
+}

@@ -1,0 +1,6 @@
+#include "pages/PasswordPage.h"
+
+CPasswordPage::CPasswordPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("passwordPage"));
+}

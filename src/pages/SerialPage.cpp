@@ -1,0 +1,6 @@
+#include "pages/SerialPage.h"
+
+CSerialPage::CSerialPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("serialPage"));
+}

@@ -1,0 +1,56 @@
+#include "shell/PropSheet.h"
+
+#include "dhcp/IPPage.h"
+#include "pages/NetworkModePage.h"
+#include "pages/PasswordPage.h"
+#include "pages/SerialPage.h"
+#include "shell/AboutDlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+CPropSheet::CPropSheet(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("propSheet"));
+    setWindowTitle(kCaption);
+
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    m_aboutAction = menuBar->addAction(kAboutEntry);
+    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(m_aboutAction, &QAction::triggered, this, &CPropSheet::OnAbout);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Pages"));
+    m_ipPage = new CIPPage(m_tabs);
+    m_passwordPage = new CPasswordPage(m_tabs);
+    m_networkModePage = new CNetworkModePage(m_tabs);
+    m_serialPage = new CSerialPage(m_tabs);
+    m_tabs->addTab(m_ipPage, QStringLiteral("IP Address"));
+    m_tabs->addTab(m_passwordPage, QStringLiteral("Password"));
+    m_tabs->addTab(m_networkModePage, QStringLiteral("Network Mode"));
+    m_tabs->addTab(m_serialPage, QStringLiteral(" Serial   "));
+    m_tabs->setCurrentIndex(0);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(m_tabs);
+}
+
+void CPropSheet::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CPropSheet::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) {
+        QCoreApplication::exit(kExitStatus);
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class CIPPage;
+class CPasswordPage;
+class CNetworkModePage;
+class CSerialPage;
+class QAction;
+class QTabWidget;
+
+// The operator's window: the four pages as tabs and the About entry in the window's menu.
+// Closing it ends the process with exit status 1.
+class CPropSheet final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CPropSheet)
+
+public:
+    static inline const QString kCaption = QStringLiteral("Corvane Utility Software for CV 48x");
+    static inline const QString kAboutEntry = QStringLiteral("About  Corvane (&A)...");
+    static constexpr int kExitStatus = 1;
+
+    explicit CPropSheet(QWidget* parent = nullptr);
+
+    QTabWidget* Tabs() const { return m_tabs; }
+    QAction* AboutAction() const { return m_aboutAction; }
+    CIPPage* IPPage() const { return m_ipPage; }
+
+    void OnAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QTabWidget* m_tabs = nullptr;
+    QAction* m_aboutAction = nullptr;
+    CIPPage* m_ipPage = nullptr;
+    CPasswordPage* m_passwordPage = nullptr;
+    CNetworkModePage* m_networkModePage = nullptr;
+    CSerialPage* m_serialPage = nullptr;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: profile under "Tamsel", the hidden host, the event loop.
+class CRuvelApp final : public QApplication
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CRuvelApp)
+
+public:
+    CRuvelApp(int& argc, char** argv);
+
+    // Runs the utility; returns the process exit status (1 when the operator closes the window).
+    int InitInstance();
+};

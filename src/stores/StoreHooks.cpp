@@ -1,0 +1,3 @@
+#include "stores/StoreHooks.h"
+
+void InstallStoreHooks() {}

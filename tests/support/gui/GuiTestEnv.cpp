@@ -1,0 +1,30 @@
+#include "gui/GuiTestEnv.h"
+
+#include "stores/Profile.h"
+#include "stores/StoreHooks.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QSettings>
+#include <QTest>
+#include <QWidget>
+
+GuiTestEnv::GuiTestEnv()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_configDir.path());
+    CProfile::WriteString(CProfile::kSection, CProfile::kPathKey, m_storeDir.path());
+    InstallStoreHooks();
+}
+
+QWidget* WaitForActiveModal(const char* className, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->inherits(className)) {
+            return modal;
+        }
+        QTest::qWait(5);
+    }
+    return nullptr;
+}

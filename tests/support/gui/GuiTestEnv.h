@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+class QWidget;
+
+// A private profile and store directory for one test: QSettings writes under a temporary
+// directory, the profile value "path" points at a second one, and the stores are wired to the
+// message seam, as the shell does at start.
+class GuiTestEnv
+{
+public:
+    GuiTestEnv();
+
+    QString StoreDir() const { return m_storeDir.path(); }
+    QString StoreFile(const QString& name) const { return m_storeDir.filePath(name); }
+    QString ConfigDir() const { return m_configDir.path(); }
+
+private:
+    QTemporaryDir m_configDir;
+    QTemporaryDir m_storeDir;
+};
+
+// Waits (running the event loop) until a modal widget of type T is active, then returns it;
+// nullptr after `timeoutMs`.
+template <class T>
+T* WaitForModal(int timeoutMs = 5000);
+
+QWidget* WaitForActiveModal(const char* className, int timeoutMs);
+
+template <class T>
+T* WaitForModal(int timeoutMs)
+{
+    return static_cast<T*>(WaitForActiveModal(T::staticMetaObject.className(), timeoutMs));
+}
