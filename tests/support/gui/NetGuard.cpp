@@ -1,11 +1,11 @@
 #include "gui/NetGuard.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ifaddrs.h>
 #include <net/if.h>
 
 bool IsPrivateNetworkNamespace(QString* why)
@@ -24,15 +24,22 @@ bool IsPrivateNetworkNamespace(QString* why)
     } else {
         found << QStringLiteral("no readable /proc/net/route");
     }
-    const QDir net(QStringLiteral("/sys/class/net"));
-    for (const QString& name : net.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
-        if (name == QLatin1String("lo")) {
-            continue;
+    // getifaddrs asks the kernel about this process's own namespace (/sys/class/net may show
+    // the namespace sysfs was mounted in).
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) == 0) {
+        for (const ifaddrs* it = list; it; it = it->ifa_next) {
+            const QString name = QString::fromLocal8Bit(it->ifa_name);
+            if (name != QLatin1String("lo") && (it->ifa_flags & IFF_UP)) {
+                const QString entry = QStringLiteral("interface %1 up").arg(name);
+                if (!found.contains(entry)) {
+                    found << entry;
+                }
+            }
         }
-        QFile flags(net.filePath(name) + QStringLiteral("/flags"));
-        if (flags.open(QIODevice::ReadOnly) && (flags.readAll().trimmed().toUInt(nullptr, 16) & IFF_UP)) {
-            found << QStringLiteral("interface %1 up").arg(name);
-        }
+        freeifaddrs(list);
+    } else {
+        found << QStringLiteral("no interface list");
     }
     if (why) {
         *why = found.join(QStringLiteral(", "));
