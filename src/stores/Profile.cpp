@@ -7,7 +7,7 @@ namespace {
 
 QSettings OpenProfile()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tamsel"),
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tamsel"),
                      QCoreApplication::applicationName());
 }
 

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The per-user profile: QSettings of the organisation "Tamsel" and the application name
-// (on Linux ~/.config/Tamsel/Corvane.conf).
+// (on Linux $XDG_CONFIG_HOME/Tamsel/Corvane.conf, by default ~/.config/Tamsel/Corvane.conf).
 class CProfile final
 {
 public:

@@ -11,7 +11,7 @@
 
 GuiTestEnv::GuiTestEnv()
 {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_configDir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_configDir.path());
     CProfile::WriteString(CProfile::kSection, CProfile::kPathKey, m_storeDir.path());
     InstallStoreHooks();
 }
