@@ -86,7 +86,8 @@ private slots:
     void messageWithoutCaptionIsCaptionedWithTheApplicationName()
     {
         QString caption;
-        const auto previous = CMessageBox::SetPresenter([&](QWidget*, const QString&, const QString& c) { caption = c; });
+        const auto previous =
+            CMessageBox::SetPresenter([&](QWidget*, const QString&, const QString& c) { caption = c; });
         CMessageBox::Show(nullptr, QStringLiteral("IP Cleared!"));
         CMessageBox::SetPresenter(previous);
         QCOMPARE(caption, QCoreApplication::applicationName());
