@@ -1,0 +1,271 @@
+#include "stores/FileDB.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+CFileDB::DirectoryProvider& Provider()
+{
+    static CFileDB::DirectoryProvider provider;
+    return provider;
+}
+
+CFileDB::MessageSink& Sink()
+{
+    static CFileDB::MessageSink sink;
+    return sink;
+}
+
+CFileDB::SaveFault& Fault()
+{
+    static CFileDB::SaveFault fault;
+    return fault;
+}
+
+int InjectedFault(CFileDB::SaveStep step, const std::string& path)
+{
+    const CFileDB::SaveFault& fault = Fault();
+    return fault ? fault(step, path) : 0;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a save replaces: the target of a symbolic link rather than the link itself.
+std::string ResolvedTarget(const std::string& path)
+{
+    struct stat st
+    {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+// Creates a new, empty file next to `target` and returns its descriptor (or -1 with errno set).
+int CreateTemporary(const std::string& target, mode_t mode, std::string& tempPath)
+{
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+void SyncDirectory(const std::string& directory)
+{
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void CFileDB::SetDirectoryProvider(DirectoryProvider provider)
+{
+    Provider() = std::move(provider);
+}
+
+void CFileDB::SetMessageSink(MessageSink sink)
+{
+    Sink() = std::move(sink);
+}
+
+void CFileDB::SetSaveFault(SaveFault fault)
+{
+    Fault() = std::move(fault);
+}
+
+void CFileDB::MessageBox(const std::string& text, const std::string& caption)
+{
+    // Copy first: a sink may replace itself while its box is open.
+    const MessageSink sink = Sink();
+    if (sink) {
+        sink(text, caption);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+}
+
+std::string CFileDB::DatabaseDirectory()
+{
+    const DirectoryProvider& provider = Provider();
+    return provider ? provider() : std::string();
+}
+
+std::string CFileDB::CannotWriteText(const std::string& path, int error)
+{
+    return "Can't write " + path + " !!\n" + std::strerror(error);
+}
+
+std::string CFileDB::CannotReadText(const std::string& path, int error)
+{
+    return "Can't read " + path + " !!\n" + std::strerror(error);
+}
+
+CFileDB::CFileDB(const char* fileName)
+{
+    std::string directory = DatabaseDirectory();
+    if (directory.empty() || directory.back() != '/') {
+        directory += '/';
+    }
+    m_strPath = directory + fileName;
+}
+
+CFileDB::~CFileDB()
+{
+    Close();
+}
+
+void CFileDB::SetPath(const std::string& path)
+{
+    m_strPath = path;
+}
+
+bool CFileDB::Open(int mode)
+{
+    Close();
+    m_pFile = std::fopen(m_strPath.c_str(), mode == 1 ? "w+" : "r+");
+    return m_pFile != nullptr;
+}
+
+void CFileDB::Close()
+{
+    if (m_pFile) {
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+    }
+}
+
+CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
+{
+    text.clear();
+    m_nUnreadable = 0;
+    Close();
+    m_pFile = std::fopen(m_strPath.c_str(), "r");
+    if (!m_pFile) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return ReadResult::Missing;
+        }
+        m_nUnreadable = errno;
+    } else {
+        char chunk[65536];
+        size_t got = 0;
+        while ((got = std::fread(chunk, 1, sizeof chunk, m_pFile)) > 0) {
+            text.append(chunk, got);
+        }
+        if (std::ferror(m_pFile)) {
+            m_nUnreadable = errno != 0 ? errno : EIO;
+        }
+        Close();
+    }
+    if (m_nUnreadable != 0) {
+        text.clear();
+        MessageBox(CannotReadText(m_strPath, m_nUnreadable), kErrorCaption);
+        return ReadResult::Unreadable;
+    }
+    return ReadResult::Read;
+}
+
+bool CFileDB::WriteWhole(const std::function<bool(std::FILE*)>& write, bool ownerOnly)
+{
+    Close();
+    if (m_nUnreadable != 0) {
+        // The file is there but its records never reached this store: replacing it would lose them.
+        MessageBox(CannotWriteText(m_strPath, m_nUnreadable), kErrorCaption);
+        return false;
+    }
+
+    const std::string target = ResolvedTarget(m_strPath);
+    std::string tempPath;
+    int error = InjectedFault(SaveStep::Create, m_strPath);
+    int fd = -1;
+    if (error == 0) {
+        fd = CreateTemporary(target, ownerOnly ? 0600 : 0666, tempPath);
+        if (fd < 0) {
+            error = errno;
+        }
+    }
+    if (fd >= 0) {
+        struct stat st
+        {};
+        if (ownerOnly) {
+            ::fchmod(fd, 0600);
+        } else if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::fchmod(fd, st.st_mode & 07777); // keep the permissions the operator gave the file
+        }
+        m_pFile = ::fdopen(fd, "w");
+        if (!m_pFile) {
+            error = errno;
+            ::close(fd);
+        }
+    }
+
+    bool accepted = true;
+    if (m_pFile) {
+        errno = 0;
+        accepted = write(m_pFile);
+        if (accepted) {
+            if (std::ferror(m_pFile)) {
+                error = errno != 0 ? errno : EIO;
+            }
+            if (error == 0) {
+                error = InjectedFault(SaveStep::Write, m_strPath);
+            }
+            if (error == 0 && std::fflush(m_pFile) != 0) {
+                error = errno;
+            }
+            if (error == 0) {
+                error = InjectedFault(SaveStep::Flush, m_strPath);
+            }
+            if (error == 0 && ::fsync(::fileno(m_pFile)) != 0) {
+                error = errno;
+            }
+        }
+        if (std::fclose(m_pFile) != 0 && error == 0 && accepted) {
+            error = errno;
+        }
+        m_pFile = nullptr;
+        if (accepted && error == 0) {
+            error = InjectedFault(SaveStep::Rename, m_strPath);
+            if (error == 0 && std::rename(tempPath.c_str(), target.c_str()) != 0) {
+                error = errno;
+            }
+        }
+    }
+
+    if (!accepted || error != 0) {
+        if (!tempPath.empty()) {
+            ::unlink(tempPath.c_str());
+        }
+        if (accepted) {
+            MessageBox(CannotWriteText(m_strPath, error), kErrorCaption);
+        }
+        return false;
+    }
+    SyncDirectory(DirectoryOf(target));
+    return true;
+}
