@@ -21,9 +21,6 @@ extern "C" void OnStopSignal(int signal)
     g_stopSignal = signal;
 }
 
-// Largest UDP payload over IPv4.
-constexpr std::size_t kMaxDatagram = 65507;
-
 std::string AddressText(const sockaddr_in& address)
 {
     char text[INET_ADDRSTRLEN] = {};
@@ -165,11 +162,10 @@ int Simulator::Run()
 
 void Simulator::ReceiveAll()
 {
-    static Bytes buffer(kMaxDatagram + 1);
     for (;;) {
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
-        const ssize_t got = ::recvfrom(m_socket, buffer.data(), buffer.size(), MSG_DONTWAIT,
+        const ssize_t got = ::recvfrom(m_socket, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT,
                                        reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (got < 0) {
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -177,7 +173,7 @@ void Simulator::ReceiveAll()
             }
             return;
         }
-        Serve(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)), from);
+        Serve(std::span<const std::uint8_t>(m_buffer.data(), static_cast<std::size_t>(got)), from);
     }
 }
 

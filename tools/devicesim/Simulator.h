@@ -50,6 +50,8 @@ private:
     std::vector<Device> m_devices;
     int m_socket = -1;
     std::FILE* m_log = nullptr;
+    // Room for the largest UDP payload over IPv4 (65507 bytes) and one byte more.
+    Bytes m_buffer = Bytes(65508);
     // Answers waiting to be sent, by due time; answers due at the same time keep their order.
     std::multimap<Clock::time_point, Pending> m_pending;
 };
