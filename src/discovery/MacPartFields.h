@@ -1,0 +1,50 @@
+#pragma once
+
+#include "discovery/MacParts.h"
+
+#include <QWidget>
+
+#include <array>
+
+class CDataExchange;
+class QLineEdit;
+class QPushButton;
+
+// The MAC address of the Find IP and Clear IP dialogs: six hexadecimal parts in their own fields,
+// labelled "MAC", with the "History" and "Delete History" buttons. The fields turn letters to upper
+// case and refuse the letters G to Z; after every second character the focus moves on to the next
+// field, so that the twelve digits of an address can be typed in one go.
+class CMacPartFields final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMacPartFields)
+
+public:
+    static constexpr int kParts = 6;
+    // No limit on the length of a part.
+    static constexpr int kUnlimited = 0;
+
+    explicit CMacPartFields(int maxPartLength, QWidget* parent = nullptr);
+
+    // Exchanges the six fields with `parts`, first part first.
+    void Exchange(CDataExchange& dx, corvane::MacPartTexts& parts);
+
+    QLineEdit* Part(int k) const { return m_parts[static_cast<std::size_t>(k)]; }
+    QPushButton* HistoryButton() const { return m_historyButton; }
+    QPushButton* DeleteHistoryButton() const { return m_deleteHistoryButton; }
+
+    // "History": the picked address fills the six fields; "00" each when nothing was picked.
+    void OnHistory();
+    // "Delete History": empties the MAC history without asking.
+    void OnDeleteHistory();
+
+private:
+    void OnChangeMacPart(int k);
+
+    std::array<QLineEdit*, kParts> m_parts{};
+    // Per field, where the next typed character is expected (0 or 1).
+    std::array<int, kParts> m_nFieldPos{};
+    bool m_bCutting = false;
+    QPushButton* m_historyButton = nullptr;
+    QPushButton* m_deleteHistoryButton = nullptr;
+};
