@@ -55,6 +55,8 @@ QTableWidget* CSysInfoDlg::AddList(const QString& groupText, const QString& obje
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setColumnWidth(0, kColumnWidth);
     list->setColumnWidth(1, kColumnWidth);
+    list->verticalHeader()->setMinimumSectionSize(0);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
     // Tall and wide enough for every row, so that no scroll bar is needed.
     const int frame = 2 * list->frameWidth();
     list->setFixedSize(2 * kColumnWidth + frame, rows * list->verticalHeader()->defaultSectionSize() + frame);
