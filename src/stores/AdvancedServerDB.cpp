@@ -3,8 +3,6 @@
 #include "stores/RecordFDB.h"
 #include "stores/StoreText.h"
 
-#include <cerrno>
-
 namespace {
 
 // Matches a literal part of the layout; when it does not match, the reader goes back to where it
@@ -77,6 +75,7 @@ void CAdvancedServerDB::Reset()
     m_strServerIP.clear();
     m_strDomainName.clear();
     m_nLeaseTime = 0;
+    m_strTail.clear();
 }
 
 std::string CAdvancedServerDB::ReadValue(std::FILE* file)
@@ -91,7 +90,9 @@ std::string CAdvancedServerDB::ReadValue(std::FILE* file)
         return {};
     }
     char value[kMaxValue + 1] = {};
-    if (std::fscanf(file, "%19s", value) != 1) {
+    int from = 0;
+    int to = 0;
+    if (std::fscanf(file, "%n%19s%n", &from, value, &to) != 1 || !IsWholeValue(value, from, to)) {
         return {};
     }
     SkipRestOfValue(file);
@@ -119,46 +120,37 @@ bool CAdvancedServerDB::ReadList(std::FILE* file, std::vector<std::string>& list
 bool CAdvancedServerDB::Load()
 {
     Reset();
-    std::string text;
-    if (ReadWhole(text) != ReadResult::Read) {
-        return false;
-    }
-    if (text.empty()) {
-        return true;
-    }
-    std::FILE* file = ::fmemopen(text.data(), text.size(), "r");
-    if (!file) {
-        m_nUnreadable = errno;
-        MessageBox(CannotReadText(GetPath(), m_nUnreadable), kErrorCaption);
-        return false;
-    }
-
     bool withinLimits = true;
-    // The first section has no empty line before it; white space before it is skipped all the same.
-    if (Expect(file, "\n[Router]\n")) {
-        withinLimits = ReadList(file, m_routers, m_routersBeyond) && withinLimits;
-    }
-    if (Expect(file, "\n[DNS]\n")) {
-        withinLimits = ReadList(file, m_dns, m_dnsBeyond) && withinLimits;
-    }
-    if (Expect(file, "\n[NetBios]\n")) {
-        withinLimits = ReadList(file, m_netBios, m_netBiosBeyond) && withinLimits;
-    }
-    if (Expect(file, "\n[Server IP]\n") && ReadNumber(file, "%d") != 0) {
-        m_strServerIP = ReadValue(file);
-    }
-    if (Expect(file, "\n[Domain Name]\n") && ReadNumber(file, "%d") != 0) {
-        m_strDomainName = ReadValue(file);
-    }
-    if (Expect(file, "\n[Lease Time]\n")) {
-        m_nLeaseTime = ReadNumber(file, "%d\n");
-    }
-    std::fclose(file);
-
+    const ReadResult result = ParseWhole(
+        [this, &withinLimits](std::FILE* file) -> long {
+            // The first section has no empty line before it; white space before it is skipped all
+            // the same.
+            if (Expect(file, "\n[Router]\n")) {
+                withinLimits = ReadList(file, m_routers, m_routersBeyond) && withinLimits;
+            }
+            if (Expect(file, "\n[DNS]\n")) {
+                withinLimits = ReadList(file, m_dns, m_dnsBeyond) && withinLimits;
+            }
+            if (Expect(file, "\n[NetBios]\n")) {
+                withinLimits = ReadList(file, m_netBios, m_netBiosBeyond) && withinLimits;
+            }
+            if (Expect(file, "\n[Server IP]\n") && ReadNumber(file, "%d") != 0) {
+                m_strServerIP = ReadValue(file);
+            }
+            if (Expect(file, "\n[Domain Name]\n") && ReadNumber(file, "%d") != 0) {
+                m_strDomainName = ReadValue(file);
+            }
+            if (Expect(file, "\n[Lease Time]\n")) {
+                m_nLeaseTime = ReadNumber(file, "%d\n");
+            }
+            static_cast<void>(std::fscanf(file, " "));
+            return std::feof(file) ? -1 : std::ftell(file);
+        },
+        m_strTail);
     if (!withinLimits) {
         MessageBox(CRecordFDB::OverCapacityText(GetPath()), kWarningCaption);
     }
-    return true;
+    return result == ReadResult::Read;
 }
 
 bool CAdvancedServerDB::Save()
@@ -182,6 +174,7 @@ bool CAdvancedServerDB::Save()
         std::fprintf(file, "%d %s\n", m_strDomainName.empty() ? 0 : 1, m_strDomainName.c_str());
         std::fprintf(file, "\n[Lease Time]\n");
         std::fprintf(file, "%d\n", m_nLeaseTime);
+        std::fwrite(m_strTail.data(), 1, m_strTail.size(), file);
         return true;
     });
 }

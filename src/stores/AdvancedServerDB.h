@@ -67,4 +67,6 @@ private:
     std::string m_strServerIP;
     std::string m_strDomainName;
     int m_nLeaseTime = 0;
+    // What the reader did not understand, from the line where it stopped; written back at the end.
+    std::string m_strTail;
 };

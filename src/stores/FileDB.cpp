@@ -1,5 +1,6 @@
 #include "stores/FileDB.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -80,6 +81,36 @@ void SyncDirectory(const std::string& directory)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// The largest read buffer kept between loads (a full table of 5000 records is about half of it).
+constexpr std::string::size_type kKeptBuffer = 4U << 20;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// What a load keeps of `text` when the reader stopped at `stop`: from the line after the last
+// thing it read, so that the kept lines follow the rewritten data with the spacing they had.
+std::string KeptTail(const std::string& text, std::string::size_type stop)
+{
+    std::string::size_type end = stop;
+    while (end > 0 && IsBlank(text[end - 1])) {
+        --end;
+    }
+    std::string::size_type from = stop;
+    if (end == 0) {
+        from = 0;
+    } else if (const std::string::size_type newline = text.find('\n', end); newline < stop) {
+        from = newline + 1;
+    }
+    for (std::string::size_type i = from; i < text.size(); ++i) {
+        if (!IsBlank(text[i])) {
+            return text.substr(from);
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -172,11 +203,21 @@ CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
         }
         m_nUnreadable = errno;
     } else {
-        char chunk[65536];
-        size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, m_pFile)) > 0) {
-            text.append(chunk, got);
+        // One buffer of the file's size, read straight into: the DHCP server loads whole tables
+        // for every request. A file that grows meanwhile is read on to its end.
+        struct stat st = {};
+        size_t size = ::fstat(::fileno(m_pFile), &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+        size_t used = 0;
+        for (;;) {
+            text.resize(std::max<size_t>(size, used + 4096));
+            const size_t got = std::fread(text.data() + used, 1, text.size() - used, m_pFile);
+            used += got;
+            if (got == 0 || used < text.size()) {
+                break;
+            }
+            size = used * 2;
         }
+        text.resize(used);
         if (std::ferror(m_pFile)) {
             m_nUnreadable = errno != 0 ? errno : EIO;
         }
@@ -186,6 +227,41 @@ CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
         text.clear();
         MessageBox(CannotReadText(m_strPath, m_nUnreadable), kErrorCaption);
         return ReadResult::Unreadable;
+    }
+    return ReadResult::Read;
+}
+
+CFileDB::ReadResult CFileDB::ParseWhole(const std::function<long(std::FILE*)>& parse, std::string& tail)
+{
+    tail.clear();
+    // The bytes go to a buffer kept from one load to the next: the DHCP server loads whole tables
+    // for every request, and fresh memory for each would cost more than the reading.
+    thread_local std::string text;
+    struct Shrink
+    {
+        std::string& buffer;
+        ~Shrink()
+        {
+            if (buffer.capacity() > kKeptBuffer) {
+                std::string().swap(buffer);
+            }
+        }
+    } shrink{text};
+
+    const ReadResult result = ReadWhole(text);
+    if (result != ReadResult::Read || text.empty()) {
+        return result;
+    }
+    std::FILE* stream = ::fmemopen(text.data(), text.size(), "r");
+    if (!stream) {
+        m_nUnreadable = errno;
+        MessageBox(CannotReadText(m_strPath, m_nUnreadable), kErrorCaption);
+        return ReadResult::Unreadable;
+    }
+    const long stop = parse(stream);
+    std::fclose(stream);
+    if (stop >= 0 && static_cast<std::string::size_type>(stop) < text.size()) {
+        tail = KeptTail(text, static_cast<std::string::size_type>(stop));
     }
     return ReadResult::Read;
 }

@@ -75,6 +75,12 @@ protected:
     // Reads the whole file into `text`.
     ReadResult ReadWhole(std::string& text);
 
+    // Reads the whole file and hands it to `parse` as a stream. `parse` returns the offset at which
+    // the reader stopped, or -1 when it read to the end. Unless only white space follows, what
+    // follows from the line after the last thing read goes to `tail`, for the next save to write
+    // back after the data: no save drops lines it did not understand.
+    ReadResult ParseWhole(const std::function<long(std::FILE*)>& parse, std::string& tail);
+
     // Replaces the file with what `write` puts into the stream: the bytes go to a temporary file in
     // the same directory, which is flushed, synced and renamed over the file. `write` returns false
     // when the content is refused (it has told the operator); the file is then left as it is. Any

@@ -24,15 +24,17 @@ bool CPwdFDB::ReadRecord(std::FILE* file, int slot)
     char id[kMaxValue + 1] = {};
     char password[kMaxValue + 1] = {};
     int number = 0;
-    if (std::fscanf(file, "\n[%d]\nMAC : %75s", &number, mac) != 2) {
+    int from = 0;
+    int to = 0;
+    if (std::fscanf(file, "\n[%d]\nMAC : %n%75s%n", &number, &from, mac, &to) != 2 || !IsWholeValue(mac, from, to)) {
         return false;
     }
     SkipRestOfValue(file);
-    if (std::fscanf(file, " \nID : %75s", id) != 1) {
+    if (std::fscanf(file, " \nID : %n%75s%n", &from, id, &to) != 1 || !IsWholeValue(id, from, to)) {
         return false;
     }
     SkipRestOfValue(file);
-    if (std::fscanf(file, "\nPassword : %75s", password) != 1) {
+    if (std::fscanf(file, "\nPassword : %n%75s%n", &from, password, &to) != 1 || !IsWholeValue(password, from, to)) {
         return false;
     }
     SkipRestOfValue(file);

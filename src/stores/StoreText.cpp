@@ -1,9 +1,16 @@
 #include "stores/StoreText.h"
 
+#include <cstring>
+
 void SkipRestOfValue(std::FILE* file)
 {
     // A matching failure when the value ended at white space: nothing is consumed then.
     static_cast<void>(std::fscanf(file, "%*[^ \t\n\v\f\r]"));
+}
+
+bool IsWholeValue(const char* value, int from, int to)
+{
+    return to > from && std::strlen(value) == static_cast<size_t>(to - from);
 }
 
 std::string UpperCase(std::string text)

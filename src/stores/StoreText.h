@@ -10,6 +10,10 @@
 // reader goes on after it.
 void SkipRestOfValue(std::FILE* file);
 
+// Whether the value a "%n%19s%n" read between the positions `from` and `to` is whole: a NUL byte in
+// the file would cut it short as a C string.
+bool IsWholeValue(const char* value, int from, int to);
+
 // Upper-cases the ASCII letters, as the stores write them; other bytes stay as they are.
 std::string UpperCase(std::string text);
 

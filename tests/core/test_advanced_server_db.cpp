@@ -242,4 +242,30 @@ TEST_F(AdvancedServerTest, HandEditedLayouts)
     EXPECT_TRUE(env.Messages().empty());
 }
 
+// A section the reader does not know stops it, as before; but it and everything after it stay in
+// the file, at its end, for the operator to put right.
+TEST_F(AdvancedServerTest, LinesTheReaderDoesNotFollowAreKeptAtTheEnd)
+{
+    const std::string hand = StoreGolden("adsvr-hand.ini");
+    const std::string::size_type serverIP = hand.find("[Server IP]");
+    const std::string kept = "[Comment]\nedited by hand\n\n" + hand.substr(serverIP);
+    WriteFileBytes(Path(), hand.substr(0, serverIP) + kept);
+
+    CAdvancedServerDB db;
+    ASSERT_TRUE(db.Load());
+    EXPECT_EQ(db.GetNetBios(0), "192.168.1.20");
+    EXPECT_EQ(db.GetDomainName(), "");
+    EXPECT_EQ(db.GetLeaseTime(), 0);
+    db.SetLeaseTime(-1);
+    ASSERT_TRUE(db.Save());
+    const std::string saved = ReadFileBytes(Path());
+    EXPECT_EQ(saved, hand.substr(0, serverIP) + "[Server IP]\n0 \n\n[Domain Name]\n0 \n\n[Lease Time]\n-1\n\n" + kept);
+
+    CAdvancedServerDB again; // and it is a fixed point
+    ASSERT_TRUE(again.Load());
+    ASSERT_TRUE(again.Save());
+    EXPECT_EQ(ReadFileBytes(Path()), saved);
+    EXPECT_TRUE(env.Messages().empty());
+}
+
 } // namespace

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
+
+using namespace std::string_literals;
 
 class BootPStoreTest : public ::testing::Test
 {
@@ -173,6 +176,7 @@ TEST_F(BootPStoreTest, ScanningRules)
          "\n[1]\nHType : 1 \nhlen : 6 \nIP : 10.0.0.1 \nMAC : 0123456789ABCDEFGHIJKLMNO" + tail, 1, " 10.  0.  0.  1",
          "0123456789ABCDEFGHI"},
         {"negative hlen", "\n[1]\nHType : 1 \nhlen : -6 \nIP : 10.0.0.1 \nMAC : X" + tail, 0, "", ""},
+        {"a NUL byte in the MAC", "\n[1]\nHType : 1 \nhlen : 6 \nIP : 10.0.0.1 \nMAC : A\0B"s + tail, 0, "", ""},
         {"no subnet", "\n[1]\nHType : 1 \nhlen : 6 \nIP : 10.0.0.1 \nMAC : X \nGateway : 10.0.0.1 \nSubnet : \n", 0, "",
          ""},
     };
@@ -193,6 +197,16 @@ TEST_F(BootPStoreTest, ScanningRules)
         if (c.count == 0) {
             EXPECT_EQ(ReadFileBytes(Path()), c.text);
         }
+    }
+}
+
+TEST(PaddedAddress, IsTheFormatOfFourThreeDigitNumbers)
+{
+    const int values[] = {0, 5, 10, 99, 100, 255, 999, -1, -99, 1000, 12345};
+    for (const int v : values) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%3d.%3d.%3d.%3d", v, 7, v, 255);
+        EXPECT_EQ(CBootPFDB::PaddedAddress(v, 7, v, 255), expected) << v;
     }
 }
 

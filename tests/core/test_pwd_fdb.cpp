@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class PwdStoreTest : public ::testing::Test
 {
 protected:
@@ -141,7 +143,7 @@ TEST_F(PwdStoreTest, ScanningRules)
     const struct
     {
         const char* name;
-        const char* text;
+        std::string text;
         int count;
     } cases[] = {
         {"any white space between the parts", "\r\n[5]\r\nMAC\t:\t0001A2B3C4D5\r\nID :id\r\nPassword :   pw", 1},
@@ -149,6 +151,7 @@ TEST_F(PwdStoreTest, ScanningRules)
         {"labels must match", "\n[1]\nMac : A \nID : i \nPassword : p \n", 0},
         {"a record without a password ends the load", "\n[1]\nMAC : A \nID : i \n\n[2]\nMAC : B \n", 0},
         {"a number that is not a number", "\n[x]\nMAC : A \nID : i \nPassword : p \n", 0},
+        {"a NUL byte in a value", "\n[1]\nMAC : A \nID : i\0j \nPassword : p \n"s, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,6 +159,10 @@ TEST_F(PwdStoreTest, ScanningRules)
         CPwdFDB db;
         ASSERT_TRUE(db.Load());
         EXPECT_EQ(db.GetCount(), c.count);
+        if (c.count == 0) { // what the reader could not take is written back as it stood
+            ASSERT_TRUE(db.Save());
+            EXPECT_EQ(ReadFileBytes(Path()), c.text);
+        }
     }
 }
 
