@@ -1,0 +1,10 @@
+// Fuzzes the "adsvr.ini" reader: any bytes load without a crash or a sanitizer report, and what
+// was loaded saves, reloads and saves to the same bytes.
+#include "FuzzStore.h"
+
+#include "stores/AdvancedServerDB.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return FuzzLoadAndSave<CAdvancedServerDB>("adsvr.ini", data, size);
+}

@@ -1,0 +1,10 @@
+// Fuzzes the "dhcp.ini" reader: any bytes load without a crash or a sanitizer report, and what
+// was loaded saves, reloads and saves to the same bytes.
+#include "FuzzStore.h"
+
+#include "stores/BootPFDB.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return FuzzLoadAndSave<CBootPFDB>("dhcp.ini", data, size);
+}
