@@ -48,8 +48,7 @@ std::string DirectoryOf(const std::string& path)
 // The file a save replaces: the target of a symbolic link rather than the link itself.
 std::string ResolvedTarget(const std::string& path)
 {
-    struct stat st
-    {};
+    struct stat st = {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             std::string resolved = real;
@@ -203,19 +202,21 @@ CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
         }
         m_nUnreadable = errno;
     } else {
-        // One buffer of the file's size, read straight into: the DHCP server loads whole tables
-        // for every request. A file that grows meanwhile is read on to its end.
+        // One buffer of the file's size and one byte more, read straight into (a short read is
+        // the end): the DHCP server loads whole tables for every request. A file that grows
+        // meanwhile is read on to its end.
         struct stat st = {};
-        size_t size = ::fstat(::fileno(m_pFile), &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+        const size_t size =
+            ::fstat(::fileno(m_pFile), &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+        size_t capacity = std::max<size_t>(size + 1, 4096);
         size_t used = 0;
         for (;;) {
-            text.resize(std::max<size_t>(size, used + 4096));
-            const size_t got = std::fread(text.data() + used, 1, text.size() - used, m_pFile);
-            used += got;
-            if (got == 0 || used < text.size()) {
+            text.resize(capacity);
+            used += std::fread(text.data() + used, 1, capacity - used, m_pFile);
+            if (used < capacity) {
                 break;
             }
-            size = used * 2;
+            capacity = used * 2;
         }
         text.resize(used);
         if (std::ferror(m_pFile)) {
@@ -286,8 +287,7 @@ bool CFileDB::WriteWhole(const std::function<bool(std::FILE*)>& write, bool owne
         }
     }
     if (fd >= 0) {
-        struct stat st
-        {};
+        struct stat st = {};
         if (ownerOnly) {
             ::fchmod(fd, 0600);
         } else if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {

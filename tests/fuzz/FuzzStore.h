@@ -33,6 +33,14 @@ public:
         });
     }
 
+    ~FuzzStoreFile()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    FuzzStoreFile(const FuzzStoreFile&) = delete;
+    FuzzStoreFile& operator=(const FuzzStoreFile&) = delete;
+
     void Write(const std::uint8_t* data, std::size_t size) const
     {
         std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
