@@ -82,7 +82,7 @@ std::uint8_t LineFormatByte(Parity parity, int dataBits, StopBits stopBits)
 
 std::uint16_t SerialTimeValue(int serialTime, bool unlimited)
 {
-    return unlimited ? 255 : static_cast<std::uint16_t>(serialTime * 5 / 2);
+    return static_cast<std::uint16_t>(unlimited ? 255 : serialTime * 5 / 2);
 }
 
 Datagram BuildNetworkModeRequest(const MacAddress& mac, std::string_view id, std::string_view password,
