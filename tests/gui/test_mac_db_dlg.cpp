@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+Q_DECLARE_METATYPE(MacBytes)
+
 namespace {
 
 const MacBytes kOldest{0x00, 0x01, 0xA2, 0xB3, 0xC4, 0xD5};
@@ -183,8 +185,6 @@ private:
     std::unique_ptr<GuiTestEnv> m_env;
     std::unique_ptr<MessageRecorder> m_recorder;
 };
-
-Q_DECLARE_METATYPE(MacBytes)
 
 QTEST_MAIN(TestMacDBDlg)
 #include "test_mac_db_dlg.moc"
