@@ -1,5 +1,7 @@
 #include "link/CommandCodec.h"
 
+#include "core/Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,16 +11,7 @@ using namespace corvane;
 
 namespace {
 
-const MacAddress kMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
-
-Datagram Hex(std::initializer_list<int> bytes)
-{
-    Datagram out;
-    for (int b : bytes) {
-        out.push_back(static_cast<std::uint8_t>(b));
-    }
-    return out;
-}
+const MacAddress kMac = kExampleMac;
 
 // A complete find reply from kMac: "OK", every field at its offset.
 Datagram FullFindReply(std::size_t length = 208)

@@ -1,5 +1,7 @@
 #include "link/ConfigCodec.h"
 
+#include "core/Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,16 +10,7 @@ using namespace corvane;
 
 namespace {
 
-const MacAddress kMac{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
-
-Datagram Hex(std::initializer_list<int> bytes)
-{
-    Datagram out;
-    for (int b : bytes) {
-        out.push_back(static_cast<std::uint8_t>(b));
-    }
-    return out;
-}
+const MacAddress kMac = kExampleMac;
 
 Datagram Header(int command)
 {
