@@ -143,6 +143,54 @@ private slots:
         QCOMPARE(owner.payloads.last(), QByteArray("fresh"));
     }
 
+    // The dialogs close (or drop) their socket and then show a box: the box's event loop runs
+    // while the socket is still announcing the datagram that led to it.
+    void closingOrDeletingInsideTheHandlerSurvivesANestedLoop_data()
+    {
+        QTest::addColumn<bool>("deleteObject");
+        QTest::newRow("close") << false;
+        QTest::newRow("delete") << true;
+    }
+
+    void closingOrDeletingInsideTheHandlerSurvivesANestedLoop()
+    {
+        QFETCH(bool, deleteObject);
+        auto* socket = new CClientSocket;
+        struct Owner final : IClientSocketOwner
+        {
+            CClientSocket* socket = nullptr;
+            bool deleteObject = false;
+            int calls = 0;
+            long OnReceiveReply() override
+            {
+                ++calls;
+                char buffer[210];
+                socket->Receive(buffer, sizeof buffer);
+                if (deleteObject) {
+                    delete socket;
+                    socket = nullptr;
+                } else {
+                    socket->Close();
+                }
+                QEventLoop box;
+                QTimer::singleShot(100, &box, &QEventLoop::quit);
+                box.exec();
+                return 1;
+            }
+        } owner;
+        owner.socket = socket;
+        owner.deleteObject = deleteObject;
+        socket->SetOwner(&owner);
+        QVERIFY(socket->Create(0));
+        QUdpSocket peer;
+        SendFrom(peer, "a", socket->LocalPort());
+        SendFrom(peer, "b", socket->LocalPort());
+        QTRY_COMPARE(owner.calls, 1);
+        QTest::qWait(250);
+        QCOMPARE(owner.calls, 1);
+        delete owner.socket;
+    }
+
     void datagramLongerThanTheBufferReadsAsFailure()
     {
         CClientSocket socket;
