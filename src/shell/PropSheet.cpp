@@ -26,6 +26,8 @@ CPropSheet::CPropSheet(QWidget* parent) : QWidget(parent)
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->setAccessibleName(QStringLiteral("Pages"));
+    // All four tabs stay in view: the window is never narrower than the tab row.
+    m_tabs->setUsesScrollButtons(false);
     m_ipPage = new CIPPage(m_tabs);
     m_passwordPage = new CPasswordPage(m_tabs);
     m_networkModePage = new CNetworkModePage(m_tabs);

@@ -6,12 +6,20 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+
+// Room for the pages' lists and fields at the usual font.
+constexpr QSize kInitialSize(640, 440);
+
+} // namespace
+
 bool CRuvelDlg::OnInitDialog()
 {
     CProfile::WriteString(CProfile::kSection, CProfile::kPathKey, QDir::currentPath());
 
     m_propSheet.setWindowTitle(CPropSheet::kCaption);
     m_propSheet.adjustSize();
+    m_propSheet.resize(m_propSheet.size().expandedTo(kInitialSize));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = m_propSheet.frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
