@@ -2,6 +2,7 @@
 
 #include "controls/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 
 #include <limits>
@@ -41,6 +42,18 @@ void CDataExchange::Int(QLineEdit* edit, int& value)
         edit->setFocus();
         edit->selectAll();
         m_bFailed = true;
+    }
+}
+
+void CDataExchange::Check(QAbstractButton* box, bool& value)
+{
+    if (m_bFailed) {
+        return;
+    }
+    if (m_bSaveAndValidate) {
+        value = box->isChecked();
+    } else {
+        box->setChecked(value);
     }
 }
 

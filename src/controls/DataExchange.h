@@ -4,6 +4,7 @@
 
 #include <string>
 
+class QAbstractButton;
 class QLineEdit;
 class QWidget;
 
@@ -19,6 +20,8 @@ public:
     void Text(QLineEdit* edit, QString& value);
     void Text(QLineEdit* edit, std::string& value);
     void Int(QLineEdit* edit, int& value);
+    // A check box's state.
+    void Check(QAbstractButton* box, bool& value);
 
     bool Failed() const { return m_bFailed; }
 

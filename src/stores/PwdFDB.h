@@ -31,6 +31,11 @@ public:
     void SetID(const std::string& id);
     void SetPassword(const std::string& password);
 
+    // Records the ID and password a device has confirmed under its key: the record of that key is
+    // replaced, or a new one added. False when the store is full or could not be written (the
+    // operator has been told).
+    static bool Remember(const std::string& mac, const std::string& id, const std::string& password);
+
 private:
     struct Record
     {

@@ -166,4 +166,21 @@ TEST_F(PwdStoreTest, ScanningRules)
     }
 }
 
+// What the Password page records when a device confirms: the key's record replaced in place,
+// a new key added after the others, the file otherwise as it was.
+TEST_F(PwdStoreTest, RememberReplacesTheKeysRecordOrAddsOne)
+{
+    WriteFileBytes(Path(), StoreGolden("pwd.ini"));
+    ASSERT_TRUE(CPwdFDB::Remember("00E0A1B2C3D4", "new", "pw 2"));
+    ASSERT_TRUE(CPwdFDB::Remember("001122334455", "abc", "secret"));
+
+    std::string expected = StoreGolden("pwd.ini");
+    const std::string old = "ID : -/space/- \nPassword : -/space/-x \n";
+    ASSERT_NE(expected.find(old), std::string::npos);
+    expected.replace(expected.find(old), old.size(), "ID : new \nPassword : pw-/space/-2 \n");
+    expected += "\n[4]\nMAC : 001122334455 \nID : abc \nPassword : secret \n";
+    EXPECT_EQ(ReadFileBytes(Path()), expected);
+    EXPECT_TRUE(env.Messages().empty());
+}
+
 } // namespace
