@@ -144,6 +144,7 @@ private slots:
     void configReply_data();
     void configReply();
     void changedPasswordReplacesTheOld();
+    void mutedChangeIsCarriedOutUnanswered();
     void networkModeIsKept();
     void serialIsKept_data();
     void serialIsKept();
@@ -391,6 +392,22 @@ void TestDeviceSim::changedPasswordReplacesTheOld()
     QVERIFY(reconfirmed.ok);
     QCOMPARE(reconfirmed.id, "newid123");
     QCOMPARE(reconfirmed.password, "secret");
+}
+
+// A device that restarts after a change: it takes the new ID and password without a word, and
+// only the confirmation with them tells the change happened.
+void TestDeviceSim::mutedChangeIsCarriedOutUnanswered()
+{
+    DeviceSim sim;
+    QVERIFY2(sim.Start(Devices({kDevice55 + ",mute=99"})), qPrintable(sim.Error()));
+    Requester requester;
+
+    QVERIFY(requester.GetsNoReply(ToBytes(BuildChangeRequest(kMac55, "abc", "pw", "new", "secret")), kMac55, "new",
+                                  "secret"));
+    const ConfigReply confirmed =
+        ParseConfigReply(Span(requester.Exchange(BuildConfirmRequest(kMac55, "new", "secret"))));
+    QVERIFY(confirmed.ok);
+    QCOMPARE(confirmed.id, "new");
 }
 
 void TestDeviceSim::networkModeIsKept()
@@ -694,6 +711,9 @@ void TestDeviceSim::rejectsBadOptions_data()
         << Devices({QStringLiteral("behave=sulk")})
         << "--device behave=sulk: behave=sulk: not one of normal, refuse, wrong-code, other-mac, silent, oversize, "
            "garbage, empty";
+    QTest::newRow("mute without a code") << Devices({QStringLiteral("mute=99+")})
+                                         << "--device mute=99+: mute=99+: not hexadecimal command codes joined by + "
+                                            "(like 99 or 99+98)";
     QTest::newRow("port out of range") << QStringList{QStringLiteral("--port"), QStringLiteral("65536")}
                                        << "--port 65536: not a number from 0 to 65535";
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")} << "unknown option --colour";

@@ -104,6 +104,11 @@ Device::Answer Device::Handle(const Request& request, Clock::time_point now)
         answer.notes.push_back(Carry(request));
     }
     answer.datagram = BuildReply(request, accepted, now);
+    if (m_settings.mute.test(request.command)) {
+        answer.notes.push_back("not answering, as mute says");
+        answer.datagram.reset();
+        return answer;
+    }
     Spoil(answer.datagram);
     answer.delay = std::chrono::milliseconds(m_settings.delayMs);
     if (m_settings.behaviour != Behaviour::Normal && m_settings.behaviour != Behaviour::Refuse) {

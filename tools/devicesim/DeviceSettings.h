@@ -2,6 +2,7 @@
 
 #include "Wire.h"
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -61,6 +62,7 @@ struct DeviceSettings
     bool answerAny = false;          // answers requests for any MAC, with its own MAC
     std::optional<Mac> otherMac;     // for other-mac; unset: own MAC with the last bit flipped
     std::optional<std::size_t> size; // the reply padded with zeros or cut to this many bytes
+    std::bitset<256> mute;           // commands carried out but never answered
 };
 
 } // namespace devicesim

@@ -156,6 +156,25 @@ const std::map<std::string, Setter, std::less<>>& Setters()
              d.otherMac = mac;
              return true;
          }},
+        {"mute",
+         [](auto v, auto& d, auto& e) {
+             // Command codes in hexadecimal, joined by "+": mute=99 or mute=99+98.
+             std::size_t from = 0;
+             for (;;) {
+                 const std::size_t plus = v.find('+', from);
+                 const std::string_view code = v.substr(from, plus == std::string_view::npos ? v.npos : plus - from);
+                 std::uint64_t byte = 0;
+                 if (code.empty() || code.size() > 2 || !ParseNumber("0x" + std::string(code), 0xFF, byte)) {
+                     e = "not hexadecimal command codes joined by + (like 99 or 99+98)";
+                     return false;
+                 }
+                 d.mute.set(static_cast<std::size_t>(byte));
+                 if (plus == std::string_view::npos) {
+                     return true;
+                 }
+                 from = plus + 1;
+             }
+         }},
         {"size",
          [](auto v, auto& d, auto& e) {
              std::size_t size = 0;
@@ -363,6 +382,8 @@ Misbehaviour keys:
   size=N                  pad the reply with zeros, or cut it, to N bytes
   delay=MS                answer MS milliseconds late (other devices answer meanwhile)
   answer=any              answer requests for any MAC, with the device's own MAC in the reply
+  mute=CODE[+CODE...]     carry out these commands (hex, e.g. 99 for the ID/password change)
+                          but never answer them, like a device that restarts at once
 A misbehaving device still carries the request out; only its reply is spoiled.
 In values, write a comma as \, a backslash as \\ and any other byte as \xHH.
 
