@@ -151,13 +151,14 @@ void CFindIPDlg::OnFind()
 
     m_findTimer->start(s_nFindPeriodMs);
     m_findButton->setText(QStringLiteral("Stop"));
-
-    UpdateData(true);
-    CMacHistoryFDB::Remember(corvane::MacPartBytes(m_strMacPart));
-
     SetStatus(kSendingStatus);
     m_bFinding = 1;
     // The first request goes out at the first tick.
+
+    // The search is fully under way before the MAC is remembered: a store error box keeps the
+    // event loop running, and the ticks and the reply that come meanwhile may end the search.
+    UpdateData(true);
+    CMacHistoryFDB::Remember(corvane::MacPartBytes(m_strMacPart));
 }
 
 void CFindIPDlg::OnTimer()

@@ -7,6 +7,7 @@
 #include "discovery/FindIPDlg.h"
 #include "discovery/SysInfoDlg.h"
 #include "gui/DeviceSim.h"
+#include "gui/FailingSaves.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
@@ -354,6 +355,44 @@ private slots:
         QCOMPARE(recorder.Count(), 1);
         // The search was started, so the MAC is in the history.
         QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("mach.ini"))), QByteArray("[1]\t 0:17:34:51:68:85\n"));
+    }
+
+    // The MAC history cannot be saved and its box stays open over several ticks: the device
+    // answers meanwhile. Once the box is closed the search is over, and Find starts a new one.
+    void aSearchAnsweredWhileTheHistoryBoxIsOpenStaysEnded()
+    {
+        GuiTestEnv env;
+        GiveCredentials("001122334455", "abc", "pw");
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55})), qPrintable(sim.Error()));
+        const FailingSaves failing("mach.ini");
+        MessageRecorder recorder;
+        FindRun run;
+        TypeMac(run.dlg, kParts55);
+        bool answeredWhileOpen = false;
+        recorder.WhileOpen([&](const MessageRecorder::Message& message) {
+            if (message.text.startsWith(QLatin1String("Can't write ")) && !answeredWhileOpen) {
+                QTRY_VERIFY(!run.dlg.IsFinding());
+                answeredWhileOpen = true;
+            }
+        });
+        run.Press("findButton");
+
+        QVERIFY(answeredWhileOpen);
+        QVERIFY(!run.dlg.IsFinding());
+        QCOMPARE(run.Button("findButton")->text(), QStringLiteral("Find"));
+        QCOMPARE(run.FoundIP()->Text(), QStringLiteral("10.0.0.5"));
+        QVERIFY(!run.dlg.findChild<QTimer*>(QStringLiteral("findTimer"))->isActive());
+        const auto sent = sim.LoggedRequests().size();
+        Settle();
+        QCOMPARE(sim.LoggedRequests().size(), sent);
+
+        recorder.WhileOpen({});
+        run.Press("findButton");
+        QVERIFY(run.dlg.IsFinding());
+        QCOMPARE(run.Button("findButton")->text(), QStringLiteral("Stop"));
+        QTRY_VERIFY(!run.dlg.IsFinding());
+        QCOMPARE(run.Status()->text(), QStringLiteral("Received"));
     }
 
     void stopWithAnEmptyFieldIsRefusedAndTheSearchGoesOn()
