@@ -10,16 +10,15 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
-CPropSheet::CPropSheet(QWidget* parent) : QWidget(parent)
+CPropSheet::CPropSheet(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("propSheet"));
     setWindowTitle(kCaption);
 
-    auto* menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("menuBar"));
-    m_aboutAction = menuBar->addAction(kAboutEntry);
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+    m_aboutAction = bar->addAction(kAboutEntry);
     m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
     connect(m_aboutAction, &QAction::triggered, this, &CPropSheet::OnAbout);
 
@@ -38,9 +37,7 @@ CPropSheet::CPropSheet(QWidget* parent) : QWidget(parent)
     m_tabs->addTab(m_serialPage, QStringLiteral(" Serial   "));
     m_tabs->setCurrentIndex(0);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(m_tabs);
+    setCentralWidget(m_tabs);
 }
 
 void CPropSheet::OnAbout()
@@ -51,7 +48,7 @@ void CPropSheet::OnAbout()
 
 void CPropSheet::closeEvent(QCloseEvent* event)
 {
-    QWidget::closeEvent(event);
+    QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
         QCoreApplication::exit(kExitStatus);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
 
 class CIPPage;
 class CPasswordPage;
@@ -9,9 +9,10 @@ class CSerialPage;
 class QAction;
 class QTabWidget;
 
-// The operator's window: the four pages as tabs and the About entry in the window's menu.
-// Closing it ends the process with exit status 1.
-class CPropSheet final : public QWidget
+// The operator's window: the four pages as tabs and the About entry in the window's menu. It is a
+// main window, so assistive technology announces it as an application window. Closing it ends the
+// process with exit status 1.
+class CPropSheet final : public QMainWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CPropSheet)

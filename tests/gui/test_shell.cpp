@@ -5,6 +5,7 @@
 #include "shell/RuvelDlg.h"
 #include "stores/Profile.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -37,6 +38,17 @@ private slots:
         }
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("ipPage"));
+    }
+
+    // Screen readers must meet an application window, not a "filler".
+    void sheetPresentsItselfAsAWindow()
+    {
+        CPropSheet sheet;
+        sheet.show();
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&sheet);
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Corvane Utility Software for CV 48x"));
     }
 
     void aboutEntryOpensTheAboutBoxAndReturnsToTheSamePage()
