@@ -72,25 +72,12 @@ bool CMacAddrModel::OnChar(char c)
 void CMacAddrModel::OnKeyDown(FieldKey key)
 {
     int* counter = CurrentCounter();
-    switch (key) {
-    case FieldKey::Back:
-    case FieldKey::Delete:
-        Current().SetValue(0);
-        break;
-    case FieldKey::Up:
-        Current().Increment(1);
-        break;
-    case FieldKey::Down:
-        Current().Decrement(1);
-        break;
-    default:
-        CMultiFieldModel::OnKeyDown(key);
-        return;
+    if (StepField(Current(), key)) {
+        if (counter) {
+            *counter = 0;
+        }
+        Redraw();
     }
-    if (counter) {
-        *counter = 0;
-    }
-    Redraw();
     CMultiFieldModel::OnKeyDown(key);
 }
 

@@ -143,3 +143,21 @@ const std::string& CMultiFieldModel::SeparatorBefore(int field) const
 {
     return m_separators.size() == 1 ? m_separators.front() : m_separators[static_cast<std::size_t>(field - 1)];
 }
+
+bool CMultiFieldModel::StepField(CIntField& field, FieldKey key)
+{
+    switch (key) {
+    case FieldKey::Back:
+    case FieldKey::Delete:
+        field.SetValue(0);
+        return true;
+    case FieldKey::Up:
+        field.Increment(1);
+        return true;
+    case FieldKey::Down:
+        field.Decrement(1);
+        return true;
+    default:
+        return false;
+    }
+}

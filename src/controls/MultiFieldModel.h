@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/IntField.h"
+
 #include <string>
 #include <vector>
 
@@ -65,6 +67,11 @@ public:
     // A key press. Space and Right move to the next field (from the last to field 0), Left to the
     // previous one (from field 0 to the last); other keys do not move.
     virtual void OnKeyDown(FieldKey key);
+
+protected:
+    // What the value keys do to a field: Backspace and Delete set it to 0, Up and Down step it by
+    // one with wrap-around. False, changing nothing, for any other key.
+    static bool StepField(CIntField& field, FieldKey key);
 
 private:
     struct FieldPosition

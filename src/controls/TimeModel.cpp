@@ -32,22 +32,9 @@ bool CTimeModel::OnChar(char c)
 
 void CTimeModel::OnKeyDown(FieldKey key)
 {
-    switch (key) {
-    case FieldKey::Back:
-    case FieldKey::Delete:
-        Current().SetValue(0);
-        break;
-    case FieldKey::Up:
-        Current().Increment(1);
-        break;
-    case FieldKey::Down:
-        Current().Decrement(1);
-        break;
-    default:
-        CMultiFieldModel::OnKeyDown(key);
-        return;
+    if (StepField(Current(), key)) {
+        Redraw();
     }
-    Redraw();
     CMultiFieldModel::OnKeyDown(key);
 }
 
