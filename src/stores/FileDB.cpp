@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,9 +84,6 @@ void SyncDirectory(const std::string& directory)
     }
 }
 
-// The largest read buffer kept between loads (a full table of 5000 records is about half of it).
-constexpr std::string::size_type kKeptBuffer = 4U << 20;
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -129,8 +128,38 @@ void CFileDB::SetSaveFault(SaveFault fault)
     Fault() = std::move(fault);
 }
 
+namespace {
+
+// The messages held back by the innermost open DeferredMessages, if any.
+std::vector<std::pair<std::string, std::string>>*& Deferred()
+{
+    static std::vector<std::pair<std::string, std::string>>* deferred = nullptr;
+    return deferred;
+}
+
+} // namespace
+
+CFileDB::DeferredMessages::DeferredMessages() : m_pOuter(Deferred())
+{
+    Deferred() = &m_messages;
+}
+
+CFileDB::DeferredMessages::~DeferredMessages()
+{
+    Deferred() = m_pOuter;
+    // Taken out first: showing a box runs the event loop, which may start other loads.
+    const auto messages = std::move(m_messages);
+    for (const auto& [text, caption] : messages) {
+        MessageBox(text, caption);
+    }
+}
+
 void CFileDB::MessageBox(const std::string& text, const std::string& caption)
 {
+    if (auto* deferred = Deferred()) {
+        deferred->emplace_back(text, caption);
+        return;
+    }
     // Copy first: a sink may replace itself while its box is open.
     const MessageSink sink = Sink();
     if (sink) {
@@ -235,20 +264,9 @@ CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
 CFileDB::ReadResult CFileDB::ParseWhole(const std::function<long(std::FILE*)>& parse, std::string& tail)
 {
     tail.clear();
-    // The bytes go to a buffer kept from one load to the next: the DHCP server loads whole tables
-    // for every request, and fresh memory for each would cost more than the reading.
-    thread_local std::string text;
-    struct Shrink
-    {
-        std::string& buffer;
-        ~Shrink()
-        {
-            if (buffer.capacity() > kKeptBuffer) {
-                std::string().swap(buffer);
-            }
-        }
-    } shrink{text};
-
+    // Each load reads into its own buffer: a load may run while another one's message box is open
+    // (the DHCP server's next request), and must not disturb what the outer load is parsing.
+    std::string text;
     const ReadResult result = ReadWhole(text);
     if (result != ReadResult::Read || text.empty()) {
         return result;

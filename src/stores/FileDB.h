@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Base of the text-file databases. It knows the file's full name, holds the stream while a load or
 // a save runs, and shows the stores' own error boxes. A store never keeps a file open between
@@ -38,6 +40,24 @@ public:
     static void SetMessageSink(MessageSink sink);
     static void SetSaveFault(SaveFault fault);
     static void MessageBox(const std::string& text, const std::string& caption = {});
+
+    // While one lives, the stores' messages are held back; they are shown when it ends (by the
+    // outer one when they nest). Lets a caller finish with what it loaded before a box runs the
+    // event loop.
+    class DeferredMessages
+    {
+    public:
+        DeferredMessages();
+        ~DeferredMessages();
+        DeferredMessages(const DeferredMessages&) = delete;
+        DeferredMessages& operator=(const DeferredMessages&) = delete;
+        DeferredMessages(DeferredMessages&&) = delete;
+        DeferredMessages& operator=(DeferredMessages&&) = delete;
+
+    private:
+        std::vector<std::pair<std::string, std::string>> m_messages;
+        std::vector<std::pair<std::string, std::string>>* m_pOuter;
+    };
     // The directory the stores live in; empty when no provider is set or the profile has no entry.
     static std::string DatabaseDirectory();
 

@@ -18,8 +18,9 @@ bool CRecordFDB::Load()
 {
     m_nCount = 0;
     m_nCurrent = 0;
+    bool overCapacity = false;
     const ReadResult result = ParseWhole(
-        [this](std::FILE* file) -> long {
+        [this, &overCapacity](std::FILE* file) -> long {
             while (!std::feof(file)) {
                 const long start = std::ftell(file);
                 const int slot = m_nCount < kMaxRecords ? m_nCount : kMaxRecords;
@@ -30,14 +31,16 @@ bool CRecordFDB::Load()
                     continue;
                 }
                 ClearRecord(slot);
-                if (read) {
-                    MessageBox(OverCapacityText(GetPath()), kWarningCaption);
-                }
+                overCapacity = read;
                 return start;
             }
             return -1;
         },
         m_strTail);
+    // Told only once the load is complete (the kept tail included): the box runs the event loop.
+    if (overCapacity) {
+        MessageBox(OverCapacityText(GetPath()), kWarningCaption);
+    }
     return result == ReadResult::Read;
 }
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "dhcp/DhcpEngine.h"
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <sys/types.h>
+
+// The client table ("dhcp.ini") and the server settings ("adsvr.ini") as the server answers from
+// them. Refresh() brings both up to what the files hold at that moment, so that every edit (by the
+// page, a dialog, a hand edit or an atomic save) counts from the very next request; a file is read
+// again only when its identity or contents may have changed (device, inode, size, change and
+// modification times to the nanosecond), and a file written within the file system's clock
+// granularity of its load is read again next time as well. Look-ups by MAC use an index.
+class CServerTables final
+{
+public:
+    CServerTables() = default;
+
+    // Re-reads what changed on disk. Store messages (an unreadable file, more than 5000 records)
+    // are shown after both tables are in place, so that a request handled meanwhile finds them
+    // complete and does not read the files again.
+    void Refresh();
+    // Forgets what was read: the next Refresh reads both files.
+    void Invalidate();
+
+    const corvane::dhcp::ServerSettings& Settings() const { return m_settings; }
+    // The first entry whose MAC text equals `macText` exactly.
+    std::optional<corvane::dhcp::ClientEntry> FindMAC(const std::string& macText) const;
+    int EntryCount() const { return static_cast<int>(m_entries.size()); }
+    // How many times a file was actually read (for tests and benchmarks).
+    int Reads() const { return m_nReads; }
+
+private:
+    struct Identity
+    {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec mtime{};
+        timespec ctime{};
+        bool operator==(const Identity& other) const;
+    };
+    struct Cached
+    {
+        std::string path;
+        Identity identity;
+        bool valid = false;
+    };
+    static Identity Stat(const std::string& path);
+    // Whether `cached` still describes the file at `path`; updates the path.
+    static bool Current(Cached& cached, const std::string& path, Identity& now);
+    static bool Racy(const Identity& identity, const timespec& loadStart);
+
+    void LoadSettings(const std::string& path);
+    void LoadClients(const std::string& path);
+
+    corvane::dhcp::ServerSettings m_settings;
+    std::vector<corvane::dhcp::ClientEntry> m_entries;
+    std::unordered_map<std::string, int> m_byMac;
+    Cached m_settingsFile;
+    Cached m_clientsFile;
+    int m_nReads = 0;
+};
