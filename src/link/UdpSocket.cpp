@@ -2,8 +2,11 @@
 
 #include "link/SocketLog.h"
 
+#include <QNetworkDatagram>
 #include <QPointer>
 #include <QUdpSocket>
+
+#include <cstring>
 
 #include <sys/socket.h>
 
@@ -43,6 +46,7 @@ bool CUdpSocket::Create(quint16 port)
     EnsureSocket();
     if (!m_socket->bind(QHostAddress::AnyIPv4, port)) {
         m_errorString = m_socket->errorString();
+        m_lastError = m_socket->error();
         return false;
     }
     return true;
@@ -107,6 +111,28 @@ qint64 CUdpSocket::SendTo(const void* data, qint64 length, quint16 port, const Q
     return sent;
 }
 
+qint64 CUdpSocket::SendToInterface(const void* data, qint64 length, quint16 port, const QString& hostAddress,
+                                   int interfaceIndex, const QHostAddress& source)
+{
+    if (!m_socket || m_socket->socketDescriptor() < 0) {
+        return -1;
+    }
+    const QHostAddress to = hostAddress.isEmpty() ? QHostAddress(QHostAddress::Broadcast) : QHostAddress(hostAddress);
+    QNetworkDatagram datagram(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(length)), to, port);
+    if (interfaceIndex > 0) {
+        datagram.setInterfaceIndex(static_cast<uint>(interfaceIndex));
+    }
+    if (!source.isNull()) {
+        datagram.setSender(source);
+    }
+    const qint64 sent = m_socket->writeDatagram(datagram);
+    if (sent < 0) {
+        m_errorString = m_socket->errorString();
+        m_lastError = m_socket->error();
+    }
+    return sent;
+}
+
 qint64 CUdpSocket::Receive(void* buffer, qint64 capacity)
 {
     if (!m_socket || m_socket->socketDescriptor() < 0) {
@@ -118,7 +144,16 @@ qint64 CUdpSocket::Receive(void* buffer, qint64 capacity)
         m_socket->readDatagram(nullptr, 0);
         return -1;
     }
-    return m_socket->readDatagram(static_cast<char*>(buffer), capacity, &m_lastSender, &m_lastSenderPort);
+    const QNetworkDatagram datagram = m_socket->receiveDatagram(capacity);
+    if (!datagram.isValid()) {
+        return -1;
+    }
+    const QByteArray data = datagram.data();
+    std::memcpy(buffer, data.constData(), static_cast<std::size_t>(data.size()));
+    m_lastSender = datagram.senderAddress();
+    m_lastSenderPort = static_cast<quint16>(datagram.senderPort());
+    m_lastInterfaceIndex = static_cast<int>(datagram.interfaceIndex());
+    return data.size();
 }
 
 void CUdpSocket::Close()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -30,6 +31,10 @@ public:
     qint64 Send(const void* data, qint64 length);
     // Without a host address the datagram is broadcast to 255.255.255.255.
     qint64 SendTo(const void* data, qint64 length, quint16 port, const QString& hostAddress = QString());
+    // As SendTo, but out of the interface `interfaceIndex` (0: where the system routes it) with
+    // `source` as the sender's address when it is not null.
+    qint64 SendToInterface(const void* data, qint64 length, quint16 port, const QString& hostAddress,
+                           int interfaceIndex, const QHostAddress& source = QHostAddress());
     // Reads one datagram into `buffer`. Returns its length, or -1 when nothing could be read or
     // the datagram was longer than `capacity` (it is consumed all the same).
     qint64 Receive(void* buffer, qint64 capacity);
@@ -40,8 +45,12 @@ public:
     // Where the last datagram read by Receive came from.
     QHostAddress LastSenderAddress() const { return m_lastSender; }
     quint16 LastSenderPort() const { return m_lastSenderPort; }
+    // The interface the last datagram read by Receive came in on (0 when the system did not say).
+    int LastInterfaceIndex() const { return m_lastInterfaceIndex; }
     // The platform's text for the last failed Create, Bind, Connect or send.
     QString ErrorString() const { return m_errorString; }
+    // The kind of that failure.
+    QAbstractSocket::SocketError LastError() const { return m_lastError; }
 
 protected:
     CUdpSocket() = default;
@@ -56,5 +65,7 @@ private:
     QUdpSocket* m_socket = nullptr;
     QHostAddress m_lastSender;
     quint16 m_lastSenderPort = 0;
+    int m_lastInterfaceIndex = 0;
     QString m_errorString;
+    QAbstractSocket::SocketError m_lastError = QAbstractSocket::UnknownSocketError;
 };
