@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
 # build-fuzz/ and runs each for a bounded time: the four store loaders, seeded from
 # tests/data/stores, and the three device reply decoders, seeded with the stand-in's real replies
-# in tests/data/replies (scripts/capture-replies.py makes them).
+# in tests/data/replies (scripts/capture-replies.py makes them), and the DHCP server's request
+# handling, seeded with the requests in tests/data/dhcp-requests.
 #
 # Usage: scripts/fuzz.sh [seconds per target, default 30]
 # Findings land in build-fuzz/fuzz-artifacts/; the script fails when a target finds one.
@@ -17,6 +18,7 @@ replies=(find clear config)
 targets=()
 for store in "${stores[@]}"; do targets+=("fuzz_${store}_load"); done
 for reply in "${replies[@]}"; do targets+=("fuzz_${reply}_reply"); done
+targets+=(fuzz_dhcp_request)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCORVANE_FUZZ=ON -DCORVANE_WERROR=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -51,4 +53,9 @@ for reply in "${replies[@]}"; do
     cp "$root"/tests/data/replies/*.bin "$corpus"/
     run "$reply reply" "fuzz_${reply}_reply" "$corpus" -max_len=512
 done
+
+corpus="$build/fuzz-corpus/dhcp-request"
+mkdir -p "$corpus"
+cp "$root"/tests/data/dhcp-requests/*.bin "$corpus"/
+run "dhcp request" fuzz_dhcp_request "$corpus" -max_len=576 -dict="$root/tests/fuzz/dhcp-request.dict"
 exit $status
