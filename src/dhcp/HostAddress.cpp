@@ -2,6 +2,14 @@
 
 #include <QNetworkInterface>
 
+#include <cstring>
+
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 CHostAddress::Provider& Installed()
@@ -27,6 +35,34 @@ std::optional<corvane::dhcp::Ipv4> FirstAddress(const QNetworkInterface& iface)
     return std::nullopt;
 }
 
+// The address of the interface `interfaceIndex` straight from the kernel: the server asks for it
+// with every request, and a full interface listing costs far more than the request itself.
+std::optional<corvane::dhcp::Ipv4> AddressOfIndex(int interfaceIndex)
+{
+    ifreq request = {};
+    if (!::if_indextoname(static_cast<unsigned>(interfaceIndex), request.ifr_name)) {
+        return std::nullopt;
+    }
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<corvane::dhcp::Ipv4> address;
+    if (::ioctl(fd, SIOCGIFFLAGS, &request) == 0 && (request.ifr_flags & IFF_UP) &&
+        !(request.ifr_flags & IFF_LOOPBACK) && ::ioctl(fd, SIOCGIFADDR, &request) == 0 &&
+        request.ifr_addr.sa_family == AF_INET) {
+        sockaddr_in in = {};
+        std::memcpy(&in, &request.ifr_addr, sizeof in);
+        const std::uint32_t v = ntohl(in.sin_addr.s_addr);
+        if ((v >> 24) != 127) {
+            address = corvane::dhcp::Ipv4{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                                          static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+        }
+    }
+    ::close(fd);
+    return address;
+}
+
 } // namespace
 
 std::optional<corvane::dhcp::Ipv4> CHostAddress::Of(int interfaceIndex)
@@ -35,7 +71,7 @@ std::optional<corvane::dhcp::Ipv4> CHostAddress::Of(int interfaceIndex)
         return provider(interfaceIndex);
     }
     if (interfaceIndex > 0) {
-        if (auto address = FirstAddress(QNetworkInterface::interfaceFromIndex(interfaceIndex))) {
+        if (auto address = AddressOfIndex(interfaceIndex)) {
             return address;
         }
     }
