@@ -1,25 +1,159 @@
 #include "dhcp/IPPage.h"
 
 #include "controls/MessageBox.h"
+#include "dhcp/AdvancedServerSetDlg.h"
+#include "dhcp/BootpEditDlg.h"
+#include "dhcp/DhcpEngine.h"
+#include "dhcp/HostAddress.h"
 #include "discovery/FindIPDlg.h"
 #include "discovery/NewClrIpDlg.h"
+#include "stores/AdvancedServerDB.h"
+#include "stores/BootPFDB.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <sys/socket.h>
+
+#include <array>
+#include <cstdlib>
+
+namespace dhcp = corvane::dhcp;
+
+namespace {
+
+struct Column
+{
+    const char* header;
+    int width;
+};
+constexpr std::array<Column, CIPPage::kColumns> kListColumns{{
+    {"Type", 40},
+    {" Len", 40},
+    {" CV IP", 90},
+    {" CV MAC", 90},
+    {" Gateway IP", 90},
+    {" Subnet Mask", 90},
+}};
+
+const QString kNoRecord = QStringLiteral("There's no record!!");
+const QString kNoRecordCaption = QStringLiteral("Alert");
+const QString kNoSelection = QStringLiteral("There's no selected data!!");
+const QString kNoSelectionCaption = QStringLiteral("Error");
+
+bool BindPort(CServerSocket& socket, quint16 port)
+{
+    return socket.Create(port) && socket.Bind(port);
+}
+
+CIPPage::PortBinder& CurrentBinder()
+{
+    static CIPPage::PortBinder binder = BindPort;
+    return binder;
+}
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text)
+{
+    return text.toStdString();
+}
+
+int AtoI(const QString& text)
+{
+    return std::atoi(text.toLatin1().constData());
+}
+
+QStringList EntryTexts(int nHType, int nHlen, const QString& ip, const QString& mac, const QString& gateway,
+                       const QString& subnet)
+{
+    return {QString::asprintf("%d", nHType), QString::asprintf("%d", nHlen), ip, mac, gateway, subnet};
+}
+
+QStringList DialogTexts(const CBootpEditDlg& dlg)
+{
+    return EntryTexts(dlg.m_nHType, dlg.m_nHlen, dlg.m_strIP, dlg.m_strMacText, dlg.m_strGateway, dlg.m_strSubnet);
+}
+
+QString DefaultRouter()
+{
+    CAdvancedServerDB settings;
+    settings.Load();
+    return Q(settings.GetRouter(0));
+}
+
+QPushButton* MakeButton(const QString& text, const QString& name, const QString& accessibleName, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(accessibleName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
 
 CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ipPage"));
 
-    m_ipFindButton = new QPushButton(QStringLiteral("IP Find"), this);
-    m_ipFindButton->setObjectName(QStringLiteral("ipFindButton"));
-    m_ipClearButton = new QPushButton(QStringLiteral("   IP\n Clear"), this);
-    m_ipClearButton->setObjectName(QStringLiteral("ipClearButton"));
-    m_ipClearButton->setAccessibleName(QStringLiteral("IP Clear"));
+    auto* group = new QGroupBox(QStringLiteral("DHCP DB"), this);
+    group->setObjectName(QStringLiteral("dhcpDbGroup"));
+    m_list = new QTableWidget(0, kColumns, group);
+    m_list->setObjectName(QStringLiteral("dhcpList"));
+    m_list->setAccessibleName(QStringLiteral("DHCP DB"));
+    QStringList headers;
+    for (int c = 0; c < kColumns; ++c) {
+        headers << QString::fromLatin1(kListColumns[static_cast<std::size_t>(c)].header);
+    }
+    m_list->setHorizontalHeaderLabels(headers);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->verticalHeader()->hide();
+    for (int c = 0; c < kColumns; ++c) {
+        m_list->setColumnWidth(c, kListColumns[static_cast<std::size_t>(c)].width);
+    }
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
+
+    m_addButton = MakeButton(QStringLiteral("Add"), QStringLiteral("addButton"), QStringLiteral("Add"), this);
+    m_editButton = MakeButton(QStringLiteral("Edit"), QStringLiteral("editButton"), QStringLiteral("Edit"), this);
+    m_deleteButton =
+        MakeButton(QStringLiteral("Delete"), QStringLiteral("deleteButton"), QStringLiteral("Delete"), this);
+    m_serverSettingButton = MakeButton(QStringLiteral("Server \nSetting"), QStringLiteral("serverSettingButton"),
+                                       QStringLiteral("Server Setting"), this);
+    m_startButton = MakeButton(QStringLiteral("DHCP\n Start"), QStringLiteral("dhcpStartButton"),
+                               QStringLiteral("DHCP Start"), this);
+    m_stopButton =
+        MakeButton(QStringLiteral("DHCP\n Stop"), QStringLiteral("dhcpStopButton"), QStringLiteral("DHCP Stop"), this);
+    m_ipFindButton =
+        MakeButton(QStringLiteral("IP Find"), QStringLiteral("ipFindButton"), QStringLiteral("IP Find"), this);
+    m_ipClearButton =
+        MakeButton(QStringLiteral("   IP\n Clear"), QStringLiteral("ipClearButton"), QStringLiteral("IP Clear"), this);
+
+    connect(m_addButton, &QPushButton::clicked, this, [this] { OnAddEntry(); });
+    connect(m_editButton, &QPushButton::clicked, this, &CIPPage::OnEditEntry);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CIPPage::OnDeleteEntry);
+    connect(m_serverSettingButton, &QPushButton::clicked, this, &CIPPage::OnServerSetting);
+    connect(m_startButton, &QPushButton::clicked, this, &CIPPage::OnDhcpStart);
+    connect(m_stopButton, &QPushButton::clicked, this, &CIPPage::OnDhcpStop);
     connect(m_ipFindButton, &QPushButton::clicked, this, &CIPPage::OnIpFind);
     connect(m_ipClearButton, &QPushButton::clicked, this, &CIPPage::OnIpClear);
 
@@ -27,17 +161,32 @@ CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusEdit = new QLineEdit(this);
     m_statusEdit->setObjectName(QStringLiteral("statusEdit"));
+    m_statusEdit->setReadOnly(true);
     statusLabel->setBuddy(m_statusEdit);
     m_statusEdit->setAccessibleName(QStringLiteral("STATUS"));
 
-    // Left: the client table with its buttons; right: the column of server and device buttons;
-    // below: the status line.
+    // The client table with its own buttons in the group; beside it the server's and the device
+    // buttons; below, the status line.
+    auto* tableButtons = new QHBoxLayout;
+    tableButtons->addWidget(m_addButton);
+    tableButtons->addWidget(m_editButton);
+    tableButtons->addWidget(m_deleteButton);
+    tableButtons->addStretch();
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_list, 1);
+    groupLayout->addLayout(tableButtons);
+
+    auto* sideButtons = new QVBoxLayout;
+    sideButtons->addWidget(m_serverSettingButton);
+    sideButtons->addWidget(m_startButton);
+    sideButtons->addWidget(m_stopButton);
+    sideButtons->addStretch();
+    sideButtons->addWidget(m_ipFindButton);
+    sideButtons->addWidget(m_ipClearButton);
+
     auto* layout = new QGridLayout(this);
-    auto* deviceButtons = new QVBoxLayout;
-    deviceButtons->addStretch();
-    deviceButtons->addWidget(m_ipFindButton);
-    deviceButtons->addWidget(m_ipClearButton);
-    layout->addLayout(deviceButtons, 0, 1);
+    layout->addWidget(group, 0, 0);
+    layout->addLayout(sideButtons, 0, 1);
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(0, 1);
     auto* status = new QHBoxLayout;
@@ -45,7 +194,29 @@ CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
     status->addWidget(m_statusEdit);
     layout->addLayout(status, 1, 0, 1, 2);
 
-    SetStatus(QStringLiteral("Monitoring ...."));
+    // The stopped server; the list is filled by OnInitDialog, once the store directory is known.
+    ShowStopped();
+    SetStatus(dhcp::kStatusMonitoring);
+}
+
+CIPPage::~CIPPage() = default;
+
+CIPPage::PortBinder CIPPage::SetPortBinder(PortBinder binder)
+{
+    PortBinder previous = CurrentBinder();
+    CurrentBinder() = binder ? std::move(binder) : PortBinder(BindPort);
+    return previous;
+}
+
+QString CIPPage::ListenFailureText(QAbstractSocket::SocketError error, const QString& errorString)
+{
+    QString text = QStringLiteral("Can not listen on UDP port 67: ") + errorString;
+    if (error == QAbstractSocket::SocketAccessError) {
+        text += QStringLiteral(" (run as root or grant CAP_NET_BIND_SERVICE)");
+    } else if (error == QAbstractSocket::AddressInUseError) {
+        text += QStringLiteral(" (another DHCP server is using it)");
+    }
+    return text;
 }
 
 void CIPPage::SetStatus(const QString& status)
@@ -54,11 +225,329 @@ void CIPPage::SetStatus(const QString& status)
     m_statusEdit->setText(m_strStatus);
 }
 
+void CIPPage::SetStatus(const char* status)
+{
+    SetStatus(QString::fromLatin1(status));
+}
+
+void CIPPage::ShowStopped()
+{
+    m_stopButton->setEnabled(false);
+    m_startButton->setEnabled(true);
+}
+
+void CIPPage::OnInitDialog()
+{
+    RefreshList();
+    SetStatus(dhcp::kStatusMonitoring);
+    ShowStopped();
+}
+
+QStringList CIPPage::RowTexts(int row) const
+{
+    QStringList texts;
+    for (int c = 0; c < kColumns; ++c) {
+        const QTableWidgetItem* item = row >= 0 ? m_list->item(row, c) : nullptr;
+        texts << (item ? item->text() : QString());
+    }
+    return texts;
+}
+
+void CIPPage::SetRow(int row, const QStringList& texts)
+{
+    for (int c = 0; c < kColumns; ++c) {
+        m_list->setItem(row, c, new QTableWidgetItem(texts.value(c)));
+    }
+}
+
+void CIPPage::RefreshList()
+{
+    m_list->setRowCount(0);
+    CBootPFDB table;
+    table.Load();
+    table.MoveFirst();
+    while (!table.IsEnd()) {
+        const int row = m_list->rowCount();
+        m_list->insertRow(row);
+        SetRow(row, EntryTexts(table.GetHType(), table.GetHlen(), Q(table.GetIP()), Q(table.GetMAC()),
+                               Q(table.GetGateway()), Q(table.GetSubnet())));
+        table.MoveNext();
+    }
+    table.Save();
+    m_nCount = m_list->rowCount();
+}
+
+bool CIPPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        OnClickList(static_cast<QMouseEvent*>(event)->position().toPoint());
+    } else if (watched == m_list && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        // The keyboard's click: the row with the focus.
+        const int row = m_list->currentRow();
+        const QTableWidgetItem* item = row >= 0 ? m_list->item(row, 0) : nullptr;
+        OnClickList(item ? m_list->visualItemRect(item).center() : QPoint(-1, -1));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CIPPage::OnClickList(const QPoint& pos)
+{
+    const QModelIndex index = m_list->indexAt(pos);
+    m_nSelected = index.isValid() ? index.row() : -1;
+}
+
+int CIPPage::OnAddEntry()
+{
+    CBootpEditDlg dlg(this);
+    dlg.m_nMode = CBootpEditDlg::kAddMode;
+    dlg.m_strMacField = m_strLastMac;
+    dlg.SetDefaultRouter(DefaultRouter());
+    if (dlg.DoModal() != QDialog::Accepted) {
+        return 0;
+    }
+
+    // Read now: the server may have added an entry while the dialog was open.
+    CBootPFDB table;
+    table.Load();
+    if (table.Find(S(dlg.m_strIP), S(dlg.m_strMacText)) != -1) {
+        return 0;
+    }
+    if (table.Append() == -1) {
+        return 0;
+    }
+    table.SetRecord(dlg.m_nHType, dlg.m_nHlen, S(dlg.m_strIP), S(dlg.m_strMacText), S(dlg.m_strGateway),
+                    S(dlg.m_strSubnet));
+    // A table that could not be written has been reported by the store; the list shows the file.
+    if (!table.Save()) {
+        return 0;
+    }
+    const int row = m_list->rowCount();
+    m_list->insertRow(row);
+    SetRow(row, DialogTexts(dlg));
+    ++m_nCount;
+    return 1;
+}
+
+void CIPPage::OnEditEntry()
+{
+    const int row = m_nSelected;
+    const QStringList texts = RowTexts(row);
+    const QString ip = texts[2];
+    const QString mac = texts[3];
+
+    CBootpEditDlg dlg(this);
+    dlg.m_nMode = CBootpEditDlg::kEditMode;
+    dlg.m_nHType = AtoI(texts[0]);
+    dlg.m_nHlen = AtoI(texts[1]);
+    dlg.m_strIP = ip;
+    dlg.m_strMacText = mac;
+    dlg.m_strGateway = texts[4];
+    dlg.m_strSubnet = texts[5];
+
+    {
+        CBootPFDB table;
+        table.Load();
+        if (m_nCount == 0) {
+            CMessageBox::Show(this, kNoRecord, kNoRecordCaption);
+            return;
+        }
+        if (table.Find(S(ip), S(mac)) == -1) {
+            CMessageBox::Show(this, kNoSelection, kNoSelectionCaption);
+            return;
+        }
+    }
+    dlg.SetDefaultRouter(DefaultRouter());
+    if (dlg.DoModal() != QDialog::Accepted) {
+        return;
+    }
+
+    // The server may have added an entry while the dialog was open: the table is read again, so
+    // that this save keeps it.
+    CBootPFDB table;
+    table.Load();
+    const int index = table.Find(S(ip), S(mac));
+    if (index == -1 || !table.SetCurrent(index)) {
+        CMessageBox::Show(this, kNoSelection, kNoSelectionCaption);
+        return;
+    }
+    table.SetRecord(dlg.m_nHType, dlg.m_nHlen, S(dlg.m_strIP), S(dlg.m_strMacText), S(dlg.m_strGateway),
+                    S(dlg.m_strSubnet));
+    if (!table.Save()) {
+        return;
+    }
+    if (row >= 0 && row < m_list->rowCount()) {
+        m_list->removeRow(row);
+        m_list->insertRow(row);
+        SetRow(row, DialogTexts(dlg));
+    }
+}
+
+void CIPPage::OnDeleteEntry()
+{
+    const QStringList texts = RowTexts(m_nSelected);
+    CBootPFDB table;
+    table.Load();
+    if (m_nCount == 0) {
+        CMessageBox::Show(this, kNoRecord, kNoRecordCaption);
+        return;
+    }
+    const int index = table.Find(S(texts[2]), S(texts[3]));
+    if (index == -1) {
+        CMessageBox::Show(this, kNoSelection, kNoSelectionCaption);
+        return;
+    }
+    table.SetCurrent(index);
+    table.Delete(-1);
+    if (!table.Save()) {
+        return;
+    }
+    m_list->removeRow(m_nSelected);
+    --m_nCount;
+    m_nSelected = -1;
+}
+
+void CIPPage::OnServerSetting()
+{
+    CAdvancedServerSetDlg settings(this);
+    if (settings.DoModal() == QDialog::Accepted) {
+        CMessageBox::Show(this, QStringLiteral("Server Setting Updated!"), QStringLiteral("Server Set"));
+    }
+}
+
+void CIPPage::OnDhcpStart()
+{
+    if (DefaultRouter().isEmpty()) {
+        CMessageBox::Show(this, QStringLiteral("There's no default router!! You must do server setting."),
+                          QStringLiteral("Warning"));
+        return;
+    }
+    // Already listening: the socket in use stays.
+    if (m_bStarted) {
+        return;
+    }
+    if (m_pServerSocket) {
+        // Its handler may be further up the stack (Start pressed while that handler waits for the
+        // Add dialog): the object goes once control is back in the event loop.
+        m_pServerSocket->Close();
+        m_pServerSocket.release()->deleteLater();
+    }
+    m_pServerSocket = std::make_unique<CServerSocket>();
+    m_pServerSocket->SetOwner(this);
+
+    SetStatus(dhcp::kStatusInitiating);
+    if (!CurrentBinder()(*m_pServerSocket, dhcp::kServerPort)) {
+        SetStatus(ListenFailureText(m_pServerSocket->LastError(), m_pServerSocket->ErrorString()));
+        m_pServerSocket->Close();
+        m_bStarted = 0;
+        ShowStopped();
+        return;
+    }
+    SetStatus(dhcp::kStatusListening);
+    m_bStarted = 1;
+    m_stopButton->setEnabled(true);
+    m_startButton->setEnabled(false);
+}
+
+void CIPPage::OnDhcpStop()
+{
+    if (m_bStarted != 1) {
+        return;
+    }
+    if (m_pServerSocket) {
+        m_pServerSocket->Close();
+    }
+    SetStatus(dhcp::kStatusStopped);
+    m_bStarted = 0;
+    ShowStopped();
+}
+
+void CIPPage::OnServerReceive()
+{
+    // The socket that received this request. The operator may stop the server, or stop and start
+    // it again, while the Add dialog below is open: the reply then goes nowhere.
+    const QPointer<CServerSocket> socket = m_pServerSocket.get();
+    if (!socket) {
+        return;
+    }
+    std::array<std::uint8_t, dhcp::kRequestCapacity> buffer{};
+    const qint64 read = socket->Receive(buffer.data(), static_cast<qint64>(buffer.size()));
+    const int interfaceIndex = socket->LastInterfaceIndex();
+    if (read < 0) {
+        SetStatus(dhcp::kStatusReceiveError);
+        return;
+    }
+    if (m_bBusy) {
+        return;
+    }
+    const auto length = static_cast<std::size_t>(read);
+
+    const dhcp::Screening screening = dhcp::ScreenRequest(buffer.data(), length);
+    switch (screening.verdict) {
+    case dhcp::Verdict::Ignore:
+        return;
+    case dhcp::Verdict::NotRequest:
+        SetStatus(dhcp::kStatusReceived);
+        SetStatus(dhcp::kStatusNotRequest);
+        return;
+    case dhcp::Verdict::Accepted:
+        SetStatus(dhcp::kStatusReceived);
+        SetStatus(dhcp::kStatusAccepted);
+        break;
+    }
+
+    m_tables.Refresh();
+    m_strLastMac = dhcp::MacParts(screening.mac);
+    std::optional<dhcp::ClientEntry> entry = m_tables.FindMAC(screening.macText);
+    if (!entry) {
+        // Set before the dialog opens: the requests that arrive meanwhile are dropped.
+        m_bBusy = 1;
+        if (OnAddEntry() == 0) {
+            OnDhcpStop();
+            m_bBusy = 0;
+            return;
+        }
+        m_bBusy = 0;
+        m_tables.Refresh();
+        entry = m_tables.FindMAC(screening.macText);
+        if (!entry) {
+            SetStatus(QString::fromStdString(dhcp::NotFoundText(screening.macText)));
+            return;
+        }
+    }
+
+    const std::optional<dhcp::Ipv4> host = CHostAddress::Of(interfaceIndex);
+    const dhcp::Answer answer = dhcp::BuildAnswer(buffer.data(), length, *entry, m_tables.Settings(), host);
+    if (!answer.reply) {
+        SetStatus(QString::fromStdString(answer.status));
+        return;
+    }
+    const dhcp::Reply& reply = *answer.reply;
+    QHostAddress source;
+    if (host) {
+        const dhcp::Ipv4& a = *host;
+        source = QHostAddress((quint32(a[0]) << 24) | (quint32(a[1]) << 16) | (quint32(a[2]) << 8) | quint32(a[3]));
+    }
+    const auto size = static_cast<qint64>(reply.bytes.size());
+    bool sent = false;
+    if (socket && socket->IsOpen()) {
+        socket->SetSockOpt(SO_BROADCAST, 1);
+        sent = socket->SendToInterface(reply.bytes.data(), size, dhcp::kClientPort, QString(), interfaceIndex,
+                                       source) == size;
+    }
+    SetStatus(QString::fromStdString(sent ? reply.sentText : reply.sendErrorText));
+}
+
 void CIPPage::OnIpFind()
 {
+    // The server must not answer while a device is searched for.
+    m_bStarted = 0;
+    ShowStopped();
     m_ipFindButton->setEnabled(false);
-    // The DHCP/BOOTP server is stopped here: it must not answer while a device is searched for.
-    SetStatus(QStringLiteral("Monitoring ...."));
+    if (m_pServerSocket) {
+        m_pServerSocket->Close();
+    }
+    SetStatus(dhcp::kStatusMonitoring);
 
     CFindIPDlg find(this);
     find.DoModal();

@@ -4,4 +4,7 @@ target_sources(corvane_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ServerTables.cpp)
 target_sources(corvane_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/HostAddress.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/IPPage.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/IPPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BootpEditDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AdvancedServerSetDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IPInputDlg.cpp)

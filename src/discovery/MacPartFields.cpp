@@ -5,6 +5,7 @@
 #include "stores/MacHistoryFDB.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +32,7 @@ public:
 
 } // namespace
 
-CMacPartFields::CMacPartFields(int maxPartLength, QWidget* parent) : QWidget(parent)
+CMacPartFields::CMacPartFields(int maxPartLength, QWidget* parent, Buttons buttons) : QWidget(parent)
 {
     setObjectName(QStringLiteral("macFields"));
     setAccessibleName(QStringLiteral("MAC"));
@@ -59,8 +60,14 @@ CMacPartFields::CMacPartFields(int maxPartLength, QWidget* parent) : QWidget(par
         part->setAlignment(Qt::AlignCenter);
         part->setFixedWidth(part->fontMetrics().horizontalAdvance(QStringLiteral("WWW")) + 8);
         connect(part, &QLineEdit::textChanged, this, [this, k] { OnChangeMacPart(k); });
+        part->installEventFilter(this);
         layout->addWidget(part);
         m_parts[static_cast<std::size_t>(k)] = part;
+    }
+    if (buttons == Buttons::None) {
+        layout->addStretch();
+        setFocusProxy(m_parts[0]);
+        return;
     }
     layout->addSpacing(12);
 
@@ -101,6 +108,31 @@ void CMacPartFields::OnDeleteHistory()
     history.Clear();
 }
 
+void CMacPartFields::FocusPart(int k)
+{
+    QLineEdit* part = m_parts[static_cast<std::size_t>(k)];
+    part->setFocus(Qt::TabFocusReason);
+    part->selectAll();
+}
+
+bool CMacPartFields::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        for (int k = 0; k < kParts && typing; ++k) {
+            QLineEdit* part = m_parts[static_cast<std::size_t>(k)];
+            if (watched == part && part->text().size() >= part->maxLength() && !part->hasSelectedText()) {
+                // The character would not fit: it is dropped and the owner decides where to go on.
+                emit partFull(k);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void CMacPartFields::OnChangeMacPart(int k)
 {
     if (m_bCutting) {
@@ -127,12 +159,12 @@ void CMacPartFields::OnChangeMacPart(int k)
         // After a deletion, a paste or a change by the program.
         p = n - 1;
     }
-    if (++p == 2) {
+    const bool pairDone = ++p == 2;
+    if (pairDone) {
         p = 0;
-        if (k + 1 < kParts) {
-            QLineEdit* next = m_parts[static_cast<std::size_t>(k + 1)];
-            next->setFocus(Qt::TabFocusReason);
-            next->selectAll();
-        }
+    }
+    emit partChanged(k);
+    if (pairDone && k + 1 < kParts) {
+        FocusPart(k + 1);
     }
 }

@@ -40,6 +40,11 @@ CPropSheet::CPropSheet(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_tabs);
 }
 
+void CPropSheet::OnInitDialog()
+{
+    m_ipPage->OnInitDialog();
+}
+
 void CPropSheet::OnAbout()
 {
     CAboutDlg about(this);

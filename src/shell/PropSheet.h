@@ -28,6 +28,9 @@ public:
     QAction* AboutAction() const { return m_aboutAction; }
     CIPPage* IPPage() const { return m_ipPage; }
 
+    // Initialises the pages once the store directory is recorded: the IP Address page fills its
+    // list from the table in that directory.
+    void OnInitDialog();
     void OnAbout();
 
 protected:

@@ -16,6 +16,9 @@ constexpr QSize kInitialSize(640, 440);
 bool CRuvelDlg::OnInitDialog()
 {
     CProfile::WriteString(CProfile::kSection, CProfile::kPathKey, QDir::currentPath());
+    // The pages were built with the sheet, before the directory was known; they read the stores
+    // only now.
+    m_propSheet.OnInitDialog();
 
     m_propSheet.setWindowTitle(CPropSheet::kCaption);
     m_propSheet.adjustSize();

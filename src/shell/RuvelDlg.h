@@ -10,7 +10,8 @@ public:
     CRuvelDlg() = default;
     Q_DISABLE_COPY_MOVE(CRuvelDlg)
 
-    // Writes the profile value "path" with the current directory and shows the sheet.
+    // Writes the profile value "path" with the current directory, initialises the pages and shows
+    // the sheet.
     bool OnInitDialog();
 
     CPropSheet& PropSheet() { return m_propSheet; }

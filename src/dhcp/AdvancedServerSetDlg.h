@@ -1,0 +1,58 @@
+#pragma once
+
+#include "stores/AdvancedServerDB.h"
+
+#include <QDialog>
+#include <QString>
+
+class CIPAddressField;
+class QPoint;
+class QPushButton;
+class QTableWidget;
+
+// "Advanced Server Setting": the routers the DHCP/BOOTP server hands to its clients, and the
+// server's own address. The router buttons change the dialog's copy of "adsvr.ini" only; OK writes
+// it, with the domain name "removed", an unlimited lease and the host's address as server IP.
+class CAdvancedServerSetDlg final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CAdvancedServerSetDlg)
+
+public:
+    static inline const QString kTitle = QStringLiteral("Advanced Server Setting");
+
+    explicit CAdvancedServerSetDlg(QWidget* parent = nullptr);
+
+    int DoModal() { return exec(); }
+
+    // The router list from the settings and the host's address.
+    void OnInitDialog();
+    void OnAddRouter();
+    void OnEditRouter();
+    void OnRemoveRouter();
+    // A click at `pos` in the list's viewport selects the row there, or none.
+    void OnClickRouterList(const QPoint& pos);
+    void OnOK();
+
+    QTableWidget* RouterList() const { return m_listRouter; }
+    CIPAddressField* ServerIPField() const { return m_ipServer; }
+
+    CAdvancedServerDB m_settings;
+    QTableWidget* m_listRouter = nullptr;
+    CIPAddressField* m_ipServer = nullptr;
+    int m_nSelRouter = -1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AppendRow(const QString& router);
+
+    bool m_bInitialized = false;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_editButton = nullptr;
+    QPushButton* m_removeButton = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+};
