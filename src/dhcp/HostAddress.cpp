@@ -8,7 +8,6 @@
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,7 +42,8 @@ std::optional<corvane::dhcp::Ipv4> AddressOfIndex(int interfaceIndex)
     if (!::if_indextoname(static_cast<unsigned>(interfaceIndex), request.ifr_name)) {
         return std::nullopt;
     }
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    // One socket for the questions, kept for the life of the process.
+    static const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -59,7 +59,6 @@ std::optional<corvane::dhcp::Ipv4> AddressOfIndex(int interfaceIndex)
                                           static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
         }
     }
-    ::close(fd);
     return address;
 }
 

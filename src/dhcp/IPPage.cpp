@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <sys/socket.h>
@@ -164,6 +165,11 @@ CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
     m_statusEdit->setReadOnly(true);
     statusLabel->setBuddy(m_statusEdit);
     m_statusEdit->setAccessibleName(QStringLiteral("STATUS"));
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setObjectName(QStringLiteral("statusTimer"));
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_statusTimer, &QTimer::timeout, this, &CIPPage::ShowStatus);
 
     // The client table with its own buttons in the group; beside it the server's and the device
     // buttons; below, the status line.
@@ -222,7 +228,24 @@ QString CIPPage::ListenFailureText(QAbstractSocket::SocketError error, const QSt
 void CIPPage::SetStatus(const QString& status)
 {
     m_strStatus = status;
+    emit statusChanged(m_strStatus);
+    // Laying out and painting the line for every text would cost the server more than answering
+    // the request: texts that follow each other within kStatusIntervalMs are shown as one, the last.
+    if (m_statusTimer->isActive()) {
+        return;
+    }
+    const qint64 since = m_statusShown.isValid() ? m_statusShown.elapsed() : kStatusIntervalMs;
+    if (since >= kStatusIntervalMs) {
+        ShowStatus();
+    } else {
+        m_statusTimer->start(static_cast<int>(kStatusIntervalMs - since));
+    }
+}
+
+void CIPPage::ShowStatus()
+{
     m_statusEdit->setText(m_strStatus);
+    m_statusShown.start();
 }
 
 void CIPPage::SetStatus(const char* status)

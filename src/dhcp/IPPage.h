@@ -5,6 +5,7 @@
 #include "link/ServerSocket.h"
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 class QLineEdit;
+class QTimer;
 class QPoint;
 class QPushButton;
 class QTableWidget;
@@ -70,7 +72,10 @@ public:
     static PortBinder SetPortBinder(PortBinder binder);
 
     QTableWidget* List() const { return m_list; }
+    // The latest status text. The status line shows it at once, or, while requests come faster
+    // than anyone can read, at most every kStatusIntervalMs.
     QString Status() const { return m_strStatus; }
+    static constexpr int kStatusIntervalMs = 40;
     CServerSocket* ServerSocket() const { return m_pServerSocket.get(); }
 
     QTableWidget* m_list = nullptr;
@@ -81,12 +86,17 @@ public:
     corvane::MacPartTexts m_strLastMac;
     int m_bBusy = 0;
 
+signals:
+    // Every status text, in turn, as it is set.
+    void statusChanged(const QString& status);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SetStatus(const QString& status);
     void SetStatus(const char* status);
+    void ShowStatus();
     void ShowStopped();
     // The six column texts of a row.
     QStringList RowTexts(int row) const;
@@ -103,4 +113,6 @@ private:
     QPushButton* m_ipFindButton = nullptr;
     QPushButton* m_ipClearButton = nullptr;
     QLineEdit* m_statusEdit = nullptr;
+    QTimer* m_statusTimer = nullptr;
+    QElapsedTimer m_statusShown;
 };

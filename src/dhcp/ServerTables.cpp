@@ -3,66 +3,12 @@
 #include "stores/AdvancedServerDB.h"
 #include "stores/BootPFDB.h"
 
-#include <sys/stat.h>
-
-namespace {
-
-// Coarser than any file system's timestamp clock: a file changed this close to the start of its
-// load may change again without its modification time moving.
-constexpr long kClockGranularityNs = 50'000'000;
-
-bool SameTime(const timespec& a, const timespec& b)
+bool CServerTables::Current(Cached& cached, const std::string& path, FileIdentity& now)
 {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-long long Nanoseconds(const timespec& t)
-{
-    return static_cast<long long>(t.tv_sec) * 1'000'000'000LL + t.tv_nsec;
-}
-
-timespec Now()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return now;
-}
-
-} // namespace
-
-bool CServerTables::Identity::operator==(const Identity& other) const
-{
-    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
-           SameTime(mtime, other.mtime) && SameTime(ctime, other.ctime);
-}
-
-CServerTables::Identity CServerTables::Stat(const std::string& path)
-{
-    Identity identity;
-    struct stat st = {};
-    if (::stat(path.c_str(), &st) == 0) {
-        identity.exists = true;
-        identity.device = st.st_dev;
-        identity.inode = st.st_ino;
-        identity.size = st.st_size;
-        identity.mtime = st.st_mtim;
-        identity.ctime = st.st_ctim;
-    }
-    return identity;
-}
-
-bool CServerTables::Current(Cached& cached, const std::string& path, Identity& now)
-{
-    now = Stat(path);
+    now = FileIdentity::Of(path);
     const bool current = cached.valid && cached.path == path && cached.identity == now;
     cached.path = path;
     return current;
-}
-
-bool CServerTables::Racy(const Identity& identity, const timespec& loadStart)
-{
-    return identity.exists && (Nanoseconds(identity.mtime) >= Nanoseconds(loadStart) - kClockGranularityNs ||
-                               Nanoseconds(identity.ctime) >= Nanoseconds(loadStart) - kClockGranularityNs);
 }
 
 void CServerTables::Invalidate()
@@ -85,11 +31,11 @@ void CServerTables::Refresh()
 
 void CServerTables::LoadSettings(const std::string& path)
 {
-    Identity identity;
+    FileIdentity identity;
     if (Current(m_settingsFile, path, identity)) {
         return;
     }
-    const timespec start = Now();
+    const timespec start = FileIdentity::Now();
     CAdvancedServerDB db;
     db.SetPath(path);
     db.Load();
@@ -110,16 +56,16 @@ void CServerTables::LoadSettings(const std::string& path)
     m_settings = std::move(settings);
     // The identity taken before the read: a change made while reading shows as a new identity.
     m_settingsFile.identity = identity;
-    m_settingsFile.valid = !Racy(identity, start);
+    m_settingsFile.valid = !identity.RacyAgainst(start);
 }
 
 void CServerTables::LoadClients(const std::string& path)
 {
-    Identity identity;
+    FileIdentity identity;
     if (Current(m_clientsFile, path, identity)) {
         return;
     }
-    const timespec start = Now();
+    const timespec start = FileIdentity::Now();
     CBootPFDB db;
     db.SetPath(path);
     db.Load();
@@ -138,7 +84,7 @@ void CServerTables::LoadClients(const std::string& path)
     m_entries = std::move(entries);
     m_byMac = std::move(byMac);
     m_clientsFile.identity = identity;
-    m_clientsFile.valid = !Racy(identity, start);
+    m_clientsFile.valid = !identity.RacyAgainst(start);
 }
 
 std::optional<corvane::dhcp::ClientEntry> CServerTables::FindMAC(const std::string& macText) const

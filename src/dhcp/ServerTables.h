@@ -1,14 +1,12 @@
 #pragma once
 
 #include "dhcp/DhcpEngine.h"
+#include "stores/FileIdentity.h"
 
-#include <ctime>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <sys/types.h>
 
 // The client table ("dhcp.ini") and the server settings ("adsvr.ini") as the server answers from
 // them. Refresh() brings both up to what the files hold at that moment, so that every edit (by the
@@ -36,26 +34,14 @@ public:
     int Reads() const { return m_nReads; }
 
 private:
-    struct Identity
-    {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        timespec mtime{};
-        timespec ctime{};
-        bool operator==(const Identity& other) const;
-    };
     struct Cached
     {
         std::string path;
-        Identity identity;
+        FileIdentity identity;
         bool valid = false;
     };
-    static Identity Stat(const std::string& path);
     // Whether `cached` still describes the file at `path`; updates the path.
-    static bool Current(Cached& cached, const std::string& path, Identity& now);
-    static bool Racy(const Identity& identity, const timespec& loadStart);
+    static bool Current(Cached& cached, const std::string& path, FileIdentity& now);
 
     void LoadSettings(const std::string& path);
     void LoadClients(const std::string& path);

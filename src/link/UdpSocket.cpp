@@ -139,6 +139,7 @@ qint64 CUdpSocket::Receive(void* buffer, qint64 capacity)
         return -1;
     }
     const qint64 size = m_socket->pendingDatagramSize();
+    ++m_nReads;
     if (size < 0 || size > capacity) {
         // Reading also re-arms the read notification; an oversized datagram is dropped whole.
         m_socket->readDatagram(nullptr, 0);
@@ -173,10 +174,21 @@ quint16 CUdpSocket::LocalPort() const
 
 void CUdpSocket::OnReadable()
 {
-    if (!m_socket) {
-        return;
+    // Datagrams already waiting are announced one after the other in this pass, each once the
+    // previous one has been read: under a burst of requests this spares the event loop a round per
+    // datagram. The handler may close or delete the socket, or open a box whose event loop
+    // announces the next datagrams itself.
+    const QPointer<CUdpSocket> self(this);
+    for (int announced = 0; announced < kBurst; ++announced) {
+        if (!m_socket) {
+            return;
+        }
+        const quint64 readsBefore = m_nReads;
+        const int errorCode = m_socket->error() == QAbstractSocket::UnknownSocketError ? 0 : int(m_socket->error());
+        qCDebug(lcSocket, "Errorcode = %d", errorCode);
+        OnReceive(errorCode);
+        if (!self || !m_socket || m_nReads == readsBefore || !m_socket->hasPendingDatagrams()) {
+            return;
+        }
     }
-    const int errorCode = m_socket->error() == QAbstractSocket::UnknownSocketError ? 0 : int(m_socket->error());
-    qCDebug(lcSocket, "Errorcode = %d", errorCode);
-    OnReceive(errorCode);
 }

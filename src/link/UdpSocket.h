@@ -62,7 +62,12 @@ private:
     bool EnsureSocket();
     void ReleaseSocket();
 
+    // At most this many waiting datagrams are announced in one pass of the event loop.
+    static constexpr int kBurst = 32;
+
     QUdpSocket* m_socket = nullptr;
+    // Datagrams taken by Receive (read or dropped).
+    quint64 m_nReads = 0;
     QHostAddress m_lastSender;
     quint16 m_lastSenderPort = 0;
     int m_lastInterfaceIndex = 0;

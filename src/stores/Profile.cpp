@@ -28,3 +28,8 @@ bool CProfile::WriteString(const QString& section, const QString& key, const QSt
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+QString CProfile::FileName()
+{
+    return OpenProfile().fileName();
+}

@@ -13,6 +13,8 @@ public:
     // The value, or `defaultValue` when the entry is missing.
     static QString GetString(const QString& section, const QString& key, const QString& defaultValue = QString());
     static bool WriteString(const QString& section, const QString& key, const QString& value);
+    // The file the profile is kept in.
+    static QString FileName();
 
     CProfile() = delete;
 };

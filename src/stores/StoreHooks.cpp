@@ -2,14 +2,56 @@
 
 #include "controls/MessageBox.h"
 #include "stores/FileDB.h"
+#include "stores/FileIdentity.h"
 #include "stores/Profile.h"
 
+#include <QCoreApplication>
 #include <QString>
+
+#include <memory>
+
+namespace {
+
+// The profile value "path", read again only when the profile file may have changed: the DHCP
+// server asks for it with every request, and opening the profile costs more than the request.
+class CachedStoreDirectory
+{
+public:
+    std::string Get()
+    {
+        const QString application = QCoreApplication::applicationName();
+        if (application != m_application) {
+            // The profile's file follows the application name (and the location set before the
+            // hooks were installed).
+            m_application = application;
+            m_file = CProfile::FileName().toStdString();
+            m_valid = false;
+        }
+        const FileIdentity identity = FileIdentity::Of(m_file);
+        if (m_valid && identity == m_identity) {
+            return m_value;
+        }
+        const timespec start = FileIdentity::Now();
+        m_value = CProfile::GetString(CProfile::kSection, CProfile::kPathKey).toStdString();
+        m_identity = identity;
+        m_valid = identity.exists && !identity.RacyAgainst(start);
+        return m_value;
+    }
+
+private:
+    QString m_application;
+    std::string m_file;
+    FileIdentity m_identity;
+    std::string m_value;
+    bool m_valid = false;
+};
+
+} // namespace
 
 void InstallStoreHooks()
 {
-    CFileDB::SetDirectoryProvider(
-        [] { return CProfile::GetString(CProfile::kSection, CProfile::kPathKey).toStdString(); });
+    auto directory = std::make_shared<CachedStoreDirectory>();
+    CFileDB::SetDirectoryProvider([directory] { return directory->Get(); });
     CFileDB::SetMessageSink([](const std::string& text, const std::string& caption) {
         CMessageBox::Show(nullptr, QString::fromStdString(text), QString::fromStdString(caption));
     });

@@ -470,6 +470,27 @@ private slots:
         QCOMPARE(f.page.m_bStarted, 1);
     }
 
+    void statusTextsInQuickSuccessionShowTheLast()
+    {
+        PageFixture f(Table({kA}));
+        FakeBinder binder(true);
+        auto* line = f.page.findChild<QLineEdit*>(QStringLiteral("statusEdit"));
+        QStringList announced;
+        connect(&f.page, &CIPPage::statusChanged, this, [&](const QString& text) { announced << text; });
+        QTest::qWait(CIPPage::kStatusIntervalMs * 3); // the line has caught up with the fixture's texts
+        // Start, Stop, Start within a moment: every text is announced; the line catches up with
+        // the last one, and is never left behind.
+        for (const char* button : {"dhcpStartButton", "dhcpStopButton", "dhcpStartButton"}) {
+            QTest::mouseClick(Button(f.page, button), Qt::LeftButton);
+        }
+        QCOMPARE(announced, (QStringList{"DHCP Server Initiating..", "Listening  DHCP request ....", "Stopped ..",
+                                         "DHCP Server Initiating..", "Listening  DHCP request ...."}));
+        QCOMPARE(line->text(), QStringLiteral("DHCP Server Initiating..")); // the first, at once
+        QTRY_COMPARE_WITH_TIMEOUT(line->text(), QStringLiteral("Listening  DHCP request ...."),
+                                  CIPPage::kStatusIntervalMs * 5);
+        QCOMPARE(line->accessibleName(), QStringLiteral("STATUS"));
+    }
+
     void startThatCannotTakeThePortSaysSoAndStaysStopped()
     {
         PageFixture f(Table({kA}));

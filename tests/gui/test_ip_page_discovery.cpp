@@ -62,6 +62,8 @@ private slots:
             seen = WaitForModal<CFindIPDlg>();
             QVERIFY(seen);
             buttonEnabled = Button(page, "ipFindButton")->isEnabled();
+            // The line shows a text that follows another closely a moment later.
+            QTRY_COMPARE(Status(page), QStringLiteral("Monitoring ...."));
             status = Status(page);
             QCOMPARE(seen->parentWidget(), &page);
             seen->reject();
