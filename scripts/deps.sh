@@ -9,6 +9,8 @@ CORVANE_PACKAGES=(
     libgtest-dev googletest
     clang libclang-rt-14-dev clang-format
     iproute2 util-linux python3
+    # The DHCP server's end-to-end tests: real clients (udhcpc, dhclient, dhcpcd) and a capture.
+    busybox isc-dhcp-client dhcpcd-base tshark
 )
 
 corvane_install_deps() {

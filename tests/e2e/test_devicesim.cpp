@@ -162,6 +162,8 @@ private slots:
     void rejectsBadOptions_data();
     void rejectsBadOptions();
     void refusesPortInUse();
+    void dhcpClientAsksAsTheDeviceDoes();
+    void bootpClientAsksWithoutTheCookie();
 };
 
 void TestDeviceSim::initTestCase()
@@ -717,6 +719,17 @@ void TestDeviceSim::rejectsBadOptions_data()
     QTest::newRow("port out of range") << QStringList{QStringLiteral("--port"), QStringLiteral("65536")}
                                        << "--port 65536: not a number from 0 to 65535";
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")} << "unknown option --colour";
+    QTest::newRow("client option without a client") << QStringList{QStringLiteral("--tries"), QStringLiteral("2")}
+                                                    << "--tries needs --dhcp-client or --bootp-client";
+    QTest::newRow("client and device") << QStringList{QStringLiteral("--dhcp-client"),
+                                                      QStringLiteral("02:5a:7e:00:00:01")} +
+                                              Devices({QStringLiteral("ip=10.0.0.5")})
+                                       << "a client plays no device: --device and --config go without --dhcp-client "
+                                          "and --bootp-client";
+    QTest::newRow("request shorter than BOOTP's")
+        << QStringList{QStringLiteral("--bootp-client"), QStringLiteral("02:5a:7e:00:00:01"),
+                       QStringLiteral("--length"), QStringLiteral("299")}
+        << "--length 299: not a number from 300 to 1472";
 }
 
 void TestDeviceSim::rejectsBadOptions()
@@ -739,6 +752,115 @@ void TestDeviceSim::refusesPortInUse()
     QVERIFY(!second.Start({}));
     QCOMPARE(second.ExitCode(), 1);
     QCOMPARE(second.StandardError(), "devicesim: cannot listen on 0.0.0.0:1024: Address already in use\n");
+}
+
+namespace {
+
+// A DHCP server of the test's own on 127.0.0.1:67, answering the stand-in's client on port 68.
+class ToyServer final
+{
+public:
+    ToyServer() { m_socket.bind(QHostAddress::LocalHost, 67); }
+
+    QByteArray Next(int timeoutMs = 5000)
+    {
+        if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs)) {
+            return {};
+        }
+        return m_socket.receiveDatagram().data();
+    }
+    void Answer(const QByteArray& reply) { m_socket.writeDatagram(reply, QHostAddress::LocalHost, 68); }
+
+private:
+    QUdpSocket m_socket;
+};
+
+// The device's request header: op 1, Ethernet, xid 5a7e0001, the broadcast flag, its MAC.
+QByteArray RequestHeader()
+{
+    QByteArray r = QByteArray::fromHex("01 01 06 00  5a 7e 00 01  00 00 80 00");
+    r.resize(28, '\0');
+    r += QByteArray::fromHex("02 5a 7e 00 00 01");
+    r.resize(236, '\0');
+    return r;
+}
+
+// A reply to it: 10.77.0.21 from 10.77.0.1; DHCP options after the cookie when given.
+QByteArray Reply(const QByteArray& options, const QByteArray& xid = QByteArray::fromHex("5a7e0001"))
+{
+    QByteArray r = RequestHeader();
+    r[0] = 2;
+    r.replace(4, 4, xid);
+    r.replace(16, 8, QByteArray::fromHex("0a 4d 00 15  0a 4d 00 01"));
+    r += options;
+    r.resize(qMax<qsizetype>(r.size(), 300), '\0');
+    return r;
+}
+
+} // namespace
+
+void TestDeviceSim::dhcpClientAsksAsTheDeviceDoes()
+{
+    ToyServer server;
+    DeviceSim sim;
+    QVERIFY2(
+        sim.Start({QStringLiteral("--dhcp-client"), QStringLiteral("02:5a:7e:00:00:01"), QStringLiteral("--server"),
+                   QStringLiteral("127.0.0.1"), QStringLiteral("--wait"), QStringLiteral("5000")}),
+        qPrintable(sim.Error()));
+
+    // The message type first, the client identifier, the end; 300 bytes.
+    QByteArray discover =
+        RequestHeader() + QByteArray::fromHex("63 82 53 63  35 01 01  3d 07 01 02 5a 7e 00 00 01  ff");
+    discover.resize(300, '\0');
+    QCOMPARE(server.Next().toHex(' '), discover.toHex(' '));
+
+    // An answer to another request is passed over; the offer names a server other than siaddr.
+    const QByteArray offerOptions = QByteArray::fromHex("63 82 53 63  35 01 02  01 04 ff ff ff 00  03 04 0a 4d 00 01"
+                                                        "33 04 ff ff ff ff  36 04 0a 4d 00 09  ff");
+    server.Answer(Reply(offerOptions, QByteArray::fromHex("00000000")));
+    server.Answer(Reply(offerOptions));
+
+    // Type, requested address, client identifier, and at 258-263 the server: the offer's siaddr.
+    QByteArray request = RequestHeader() + QByteArray::fromHex("63 82 53 63  35 01 03  32 04 0a 4d 00 15"
+                                                               "3d 07 01 02 5a 7e 00 00 01  36 04 0a 4d 00 01  ff");
+    request.resize(300, '\0');
+    QCOMPARE(server.Next().toHex(' '), request.toHex(' '));
+    server.Answer(Reply(QByteArray::fromHex("63 82 53 63  35 01 05  01 04 ff ff 00 00  33 04 00 01 51 80  ff")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.IsRunning(), 5000);
+    QCOMPARE(sim.ExitCode(), 0);
+    QVERIFY2(sim.StandardOutput().contains(
+                 "devicesim: got OFFER from 127.0.0.1 length=300 yiaddr=10.77.0.21 siaddr=10.77.0.1 giaddr=0.0.0.0 "
+                 "mask=255.255.255.0 router=10.77.0.1 lease=4294967295 server=10.77.0.9\n"),
+             qPrintable(sim.StandardOutput()));
+    QVERIFY2(sim.StandardOutput().endsWith(
+                 "devicesim: got ACK from 127.0.0.1 length=300 yiaddr=10.77.0.21 siaddr=10.77.0.1 giaddr=0.0.0.0 "
+                 "mask=255.255.0.0 router=- lease=86400 server=-\n"),
+             qPrintable(sim.StandardOutput()));
+    QVERIFY2(sim.StandardError().contains("devicesim: ignored 300 bytes from 127.0.0.1: xid 0x00000000, not "
+                                          "0x5a7e0001\n"),
+             qPrintable(sim.StandardError()));
+}
+
+void TestDeviceSim::bootpClientAsksWithoutTheCookie()
+{
+    ToyServer server;
+    DeviceSim sim;
+    QVERIFY2(
+        sim.Start({QStringLiteral("--bootp-client"), QStringLiteral("02:5a:7e:00:00:01"), QStringLiteral("--server"),
+                   QStringLiteral("127.0.0.1"), QStringLiteral("--wait"), QStringLiteral("5000")}),
+        qPrintable(sim.Error()));
+    QByteArray bootp = RequestHeader();
+    bootp.resize(300, '\0');
+    QCOMPARE(server.Next().toHex(' '), bootp.toHex(' '));
+    server.Answer(Reply(QByteArray::fromHex("00 00 00 00 00 00  ff ff ff 00")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.IsRunning(), 5000);
+    QCOMPARE(sim.ExitCode(), 0);
+    QVERIFY2(sim.StandardOutput().endsWith("devicesim: got BOOTREPLY from 127.0.0.1 length=300 yiaddr=10.77.0.21 "
+                                           "siaddr=10.77.0.1 giaddr=0.0.0.0 mask=255.255.255.0 router=- lease=- "
+                                           "server=-\n"),
+             qPrintable(sim.StandardOutput()));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSim)

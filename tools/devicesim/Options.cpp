@@ -11,6 +11,11 @@ namespace {
 constexpr std::uint64_t kMaxDelayMs = 600000;
 constexpr std::uint64_t kMaxDatagram = 65507;
 constexpr std::uint64_t kMaxSeconds = 10000000;
+constexpr std::uint64_t kMaxTries = 1000;
+constexpr std::uint64_t kMaxWaitMs = 60000;
+// A request fills at least the BOOTP minimum and at most one Ethernet frame.
+constexpr std::uint64_t kMinRequest = 300;
+constexpr std::uint64_t kMaxRequest = 1472;
 
 // Splits a device description at its unescaped commas and undoes the escapes \, \\ and \xHH.
 bool SplitSpec(std::string_view spec, std::vector<std::string>& items, std::string& error)
@@ -252,6 +257,9 @@ bool ParseDeviceSpec(std::string_view spec, std::size_t index, DeviceSettings& d
 bool ParseOptions(std::span<const std::string> args, Options& options, std::string& error)
 {
     options = Options{};
+    ClientOptions client;
+    std::optional<ClientOptions::Mode> clientMode;
+    std::string clientOnly; // the first client option given, which needs a client mode
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
@@ -324,10 +332,89 @@ bool ParseOptions(std::span<const std::string> args, Options& options, std::stri
                 return false;
             }
             options.maxSeconds = seconds;
+        } else if (name == "--dhcp-client" || name == "--bootp-client") {
+            if (!takeValue()) {
+                return false;
+            }
+            if (clientMode) {
+                error = name + ": only one client can be played";
+                return false;
+            }
+            if (!ParseMac(*value, client.mac)) {
+                error = name + " " + *value + ": not a MAC address like 02:5A:7E:00:00:01";
+                return false;
+            }
+            clientMode = name == "--dhcp-client" ? ClientOptions::Mode::Dhcp : ClientOptions::Mode::Bootp;
+        } else if (name == "--type-last") {
+            if (clientOnly.empty()) {
+                clientOnly = name;
+            }
+            client.typeLast = true;
+        } else if (name == "--interface" || name == "--server" || name == "--server-id" || name == "--xid" ||
+                   name == "--tries" || name == "--wait" || name == "--length") {
+            if (!takeValue()) {
+                return false;
+            }
+            if (clientOnly.empty()) {
+                clientOnly = name;
+            }
+            std::string why;
+            bool good = true;
+            if (name == "--interface") {
+                good = !value->empty() && value->size() < 16;
+                why = "not an interface name";
+                client.interface = *value;
+            } else if (name == "--server-id" && *value == "none") {
+                client.noServerId = true;
+            } else if (name == "--server" || name == "--server-id") {
+                Ip4 ip{};
+                good = ParseIp(*value, ip);
+                why = "not an IPv4 address";
+                if (name == "--server") {
+                    client.server = ip;
+                } else {
+                    client.serverId = ip;
+                }
+            } else if (name == "--xid") {
+                std::uint32_t xid = 0;
+                good = Number(*value, 0xFFFFFFFF, xid, why);
+                client.xid = xid;
+            } else if (name == "--tries") {
+                good = Number(*value, kMaxTries, client.tries, why);
+                if (good && client.tries == 0) {
+                    good = false;
+                    why = "not a number from 1 to " + std::to_string(kMaxTries);
+                }
+            } else if (name == "--length") {
+                good = Number(*value, kMaxRequest, client.length, why);
+                if (good && client.length < kMinRequest) {
+                    good = false;
+                    why = "not a number from " + std::to_string(kMinRequest) + " to " + std::to_string(kMaxRequest);
+                }
+            } else {
+                good = Number(*value, kMaxWaitMs, client.waitMs, why);
+            }
+            if (!good) {
+                error = name + " " + *value + ": " + why;
+                return false;
+            }
         } else {
             error = "unknown option " + args[i];
             return false;
         }
+    }
+    if (clientMode) {
+        if (!options.devices.empty()) {
+            error = "a client plays no device: --device and --config go without --dhcp-client and --bootp-client";
+            return false;
+        }
+        client.mode = *clientMode;
+        options.client = client;
+        return true;
+    }
+    if (!clientOnly.empty()) {
+        error = clientOnly + " needs --dhcp-client or --bootp-client";
+        return false;
     }
     if (options.devices.empty()) {
         options.devices.emplace_back();
@@ -390,6 +477,26 @@ In values, write a comma as \, a backslash as \\ and any other byte as \xHH.
 A request is answered from the listening socket to the address and port it came from. The
 stand-in answers only requests that are exactly as long as their command's and whose reserved
 bytes are zero; it says on stderr why it ignored any other datagram.
+
+Playing a device's DHCP/BOOTP client instead (UDP port 68 to port 67):
+  --dhcp-client MAC  send a 300-byte DHCPDISCOVER with hardware address MAC, wait for the
+                     DHCPOFFER, send the DHCPREQUEST for it, wait for the DHCPACK; the requests
+                     carry the message type first (bytes 240-242) and the REQUEST names the
+                     server in option 54 at bytes 258-263
+  --bootp-client MAC send one 300-byte BOOTREQUEST without the magic cookie, wait for the reply
+  --interface IF     send and listen on IF only (a device without an address sends from 0.0.0.0)
+  --server ADDR      where the requests go [255.255.255.255]
+  --server-id ADDR   the server the REQUEST names [the DHCPOFFER's siaddr]; none: no option 54
+  --type-last        put the message type after the other options, as some clients do
+  --length N         send requests of N bytes, 300 to 1472, zeros after the options [300]
+  --xid N            the transaction ID [0x5A7E0000 plus the MAC's last two bytes]
+  --tries N          sends of each request before giving up [3]
+  --wait MS          how long each send waits for its answer [1000]
+The client prints one line per step: "devicesim: sent DISCOVER ...", and for each answer
+"devicesim: got OFFER length=N yiaddr=A siaddr=A giaddr=A mask=A router=A lease=N server=A"
+(ACK and BOOTREPLY alike; "-" for what the answer does not carry). It exits with status 0 once
+answered, 1 when an answer never came ("devicesim: no OFFER after N tries"). --log FILE then
+holds every datagram it received.
 
 Once listening, it prints "devicesim: listening on ADDR:PORT" on stdout. It stops on SIGTERM or
 SIGINT (Ctrl-C), exiting with status 0; a bad option exits with status 2, a socket or file

@@ -1,6 +1,7 @@
 // devicesim: a stand-in for CV 48x device servers on UDP port 1024, for trying and testing the
-// utility without hardware. See --help.
+// utility without hardware, or a device's own DHCP/BOOTP client. See --help.
 
+#include "DhcpClient.h"
 #include "Options.h"
 #include "Simulator.h"
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     if (options.help) {
         std::fputs(devicesim::UsageText(), stdout);
         return 0;
+    }
+    if (options.client) {
+        return devicesim::DhcpClient(*options.client, options.logPath, options.verbose).Run();
     }
     return devicesim::Simulator(std::move(options)).Run();
 }
