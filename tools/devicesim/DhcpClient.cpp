@@ -34,18 +34,6 @@ constexpr std::uint8_t kOptType = 53;
 constexpr std::uint8_t kOptServerId = 54;
 constexpr std::uint8_t kOptClientId = 61;
 
-void SayOut(const std::string& line)
-{
-    std::fprintf(stdout, "devicesim: %s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-void SayErr(const std::string& line)
-{
-    std::fprintf(stderr, "devicesim: %s\n", line.c_str());
-    std::fflush(stderr);
-}
-
 std::string XidText(std::uint32_t xid)
 {
     char text[11];

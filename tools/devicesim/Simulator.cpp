@@ -28,18 +28,6 @@ std::string AddressText(const sockaddr_in& address)
     return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
-void SayOut(const std::string& line)
-{
-    std::fprintf(stdout, "devicesim: %s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-void SayErr(const std::string& line)
-{
-    std::fprintf(stderr, "devicesim: %s\n", line.c_str());
-    std::fflush(stderr);
-}
-
 } // namespace
 
 Simulator::Simulator(Options options) : m_options(std::move(options)), m_start(Clock::now())

@@ -169,4 +169,16 @@ std::uint16_t GetBigEndian16(std::span<const std::uint8_t> in, std::size_t offse
     return static_cast<std::uint16_t>(in[offset] << 8 | in[offset + 1]);
 }
 
+void SayOut(const std::string& line)
+{
+    std::fprintf(stdout, "devicesim: %s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void SayErr(const std::string& line)
+{
+    std::fprintf(stderr, "devicesim: %s\n", line.c_str());
+    std::fflush(stderr);
+}
+
 } // namespace devicesim

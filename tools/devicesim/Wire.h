@@ -24,6 +24,9 @@ std::string MacToText(const Mac& mac);
 std::string IpToText(const Ip4& ip);
 // A text shown in double quotes, with bytes outside printable ASCII as \xHH.
 std::string Quoted(std::string_view text);
+// "devicesim: <line>" on standard output or standard error, flushed at once.
+void SayOut(const std::string& line);
+void SayErr(const std::string& line);
 
 // "00:11:22:33:44:55", "00-11-22-33-44-55" or "001122334455", either case.
 bool ParseMac(std::string_view text, Mac& mac);
