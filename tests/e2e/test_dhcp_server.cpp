@@ -403,24 +403,10 @@ private slots:
     }
 
 private:
-    QLineEdit* Status() const
-    {
-        for (QLineEdit* edit : m_page->findChildren<QLineEdit*>()) {
-            if (edit->accessibleName() == QLatin1String("STATUS")) {
-                return edit;
-            }
-        }
-        return nullptr;
-    }
-
+    QLineEdit* Status() const { return FindByAccessibleName<QLineEdit>(m_page.get(), QStringLiteral("STATUS")); }
     QPushButton* Button(const char* name) const
     {
-        for (QPushButton* button : m_page->findChildren<QPushButton*>()) {
-            if (button->accessibleName() == QLatin1String(name)) {
-                return button;
-            }
-        }
-        return nullptr;
+        return FindByAccessibleName<QPushButton>(m_page.get(), QString::fromLatin1(name));
     }
 
     // DHCP Start; true once the status line says the server listens.

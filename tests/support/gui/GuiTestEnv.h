@@ -2,8 +2,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
-
-class QWidget;
+#include <QWidget>
 
 // A private profile and store directory for one test: QSettings writes under a temporary
 // directory, the profile value "path" points at a second one, and the stores are wired to the
@@ -28,6 +27,19 @@ template <class T>
 T* WaitForModal(int timeoutMs = 5000);
 
 QWidget* WaitForActiveModal(const char* className, int timeoutMs);
+
+// The first child of `root` of type T whose accessible name is `name`, as a screen reader finds
+// it; nullptr when there is none.
+template <class T>
+T* FindByAccessibleName(const QWidget* root, const QString& name)
+{
+    for (T* child : root->findChildren<T*>()) {
+        if (child->accessibleName() == name) {
+            return child;
+        }
+    }
+    return nullptr;
+}
 
 template <class T>
 T* WaitForModal(int timeoutMs)
