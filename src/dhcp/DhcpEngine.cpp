@@ -1,5 +1,7 @@
 #include "dhcp/DhcpEngine.h"
 
+#include "link/CommandCodec.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -194,14 +196,7 @@ std::string DhcpSendErrorText(const std::string& ip)
 
 std::string MacToHex(const MacBytes& mac)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(12);
-    for (const std::uint8_t byte : mac) {
-        text.push_back(kDigits[byte >> 4]);
-        text.push_back(kDigits[byte & 0x0F]);
-    }
-    return text;
+    return MacKey(mac);
 }
 
 std::array<std::string, 6> MacParts(const MacBytes& mac)

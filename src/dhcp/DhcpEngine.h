@@ -74,7 +74,8 @@ struct ClientEntry
     std::string subnet;
 };
 
-// Twelve upper-case hexadecimal digits, two per byte: 02 5A 7E 0A 0B FF give 025A7E0A0BFF.
+// The table's key of a hardware address, twelve upper-case hexadecimal digits, two per byte:
+// 02 5A 7E 0A 0B FF give 025A7E0A0BFF.
 std::string MacToHex(const MacBytes& mac);
 // The six bytes as two upper-case digits each, first byte first.
 std::array<std::string, 6> MacParts(const MacBytes& mac);

@@ -159,6 +159,13 @@ std::string MacText(const MacAddress& mac)
     return text;
 }
 
+std::string MacKey(const MacAddress& mac)
+{
+    char key[13] = {};
+    std::snprintf(key, sizeof key, "%02X%02X%02X%02X%02X%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    return key;
+}
+
 std::string IpText(const Ipv4Address& ip)
 {
     return std::to_string(ip[0]) + '.' + std::to_string(ip[1]) + '.' + std::to_string(ip[2]) + '.' +

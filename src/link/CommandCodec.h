@@ -53,6 +53,9 @@ bool IsStatusOk(std::span<const std::uint8_t> received);
 
 // Text helpers shared by the decoders and the System Info dialog.
 std::string MacText(const MacAddress& mac);
+// The key of a MAC in the password store and the DHCP client table: twelve upper-case hexadecimal
+// digits ("0001A2B3C4D5").
+std::string MacKey(const MacAddress& mac);
 std::string IpText(const Ipv4Address& ip);
 std::string PortText(std::uint8_t high, std::uint8_t low);
 // TCP state timer: ticks of 5675 ns to whole milliseconds.

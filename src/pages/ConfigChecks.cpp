@@ -1,7 +1,5 @@
 #include "pages/ConfigChecks.h"
 
-#include <cstdio>
-
 namespace corvane {
 
 namespace {
@@ -58,13 +56,6 @@ std::optional<PageMessage> CheckPasswordFields(const PasswordFields& fields)
         return kMsgNotConfirmed;
     }
     return std::nullopt;
-}
-
-std::string MacKey(const MacAddress& mac)
-{
-    char key[13] = {};
-    std::snprintf(key, sizeof key, "%02X%02X%02X%02X%02X%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-    return key;
 }
 
 } // namespace corvane

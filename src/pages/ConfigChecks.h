@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/CommandCodec.h"
 #include "link/ConfigCodec.h"
 #include "link/ProtocolTypes.h"
 
@@ -77,8 +78,5 @@ struct PasswordFields
 
 // The Password page's own checks, in their order, after the MAC.
 std::optional<PageMessage> CheckPasswordFields(const PasswordFields& fields);
-
-// The password store's key of a MAC: twelve upper-case hexadecimal digits ("0001A2B3C4D5").
-std::string MacKey(const MacAddress& mac);
 
 } // namespace corvane

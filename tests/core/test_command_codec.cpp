@@ -284,3 +284,9 @@ TEST(CommandCodec, ModeByteTexts)
     EXPECT_EQ(CurrentTcpModeText(0), "Invalid State");
     EXPECT_EQ(CurrentTcpModeText(3), "Invalid State");
 }
+
+TEST(MacKey, TwelveUpperCaseDigits)
+{
+    EXPECT_EQ(MacKey({0x00, 0x01, 0xa2, 0xb3, 0xc4, 0xd5}), "0001A2B3C4D5");
+    EXPECT_EQ(MacKey({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}), "FFFFFFFFFFFF");
+}

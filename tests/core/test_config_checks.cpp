@@ -131,10 +131,4 @@ TEST_P(PasswordCheck, FirstFailingCheckSpeaks)
 INSTANTIATE_TEST_SUITE_P(Cases, PasswordCheck, ::testing::ValuesIn(kPasswordCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(MacKey, TwelveUpperCaseDigits)
-{
-    EXPECT_EQ(MacKey({0x00, 0x01, 0xa2, 0xb3, 0xc4, 0xd5}), "0001A2B3C4D5");
-    EXPECT_EQ(MacKey({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}), "FFFFFFFFFFFF");
-}
-
 } // namespace
