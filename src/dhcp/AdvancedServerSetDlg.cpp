@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -31,7 +30,7 @@ const QString kInputErrorCaption = QStringLiteral("input error");
 
 } // namespace
 
-CAdvancedServerSetDlg::CAdvancedServerSetDlg(QWidget* parent) : QDialog(parent)
+CAdvancedServerSetDlg::CAdvancedServerSetDlg(QWidget* parent) : CInitDialog(parent)
 {
     setObjectName(QStringLiteral("advancedServerSetDlg"));
     setWindowTitle(kTitle);
@@ -108,15 +107,6 @@ CAdvancedServerSetDlg::CAdvancedServerSetDlg(QWidget* parent) : QDialog(parent)
     layout->addWidget(group);
     layout->addLayout(server);
     layout->addLayout(buttons);
-}
-
-void CAdvancedServerSetDlg::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous() && !m_bInitialized) {
-        m_bInitialized = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
 }
 
 void CAdvancedServerSetDlg::AppendRow(const QString& router)

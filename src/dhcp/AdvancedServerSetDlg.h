@@ -1,8 +1,8 @@
 #pragma once
 
+#include "controls/InitDialog.h"
 #include "stores/AdvancedServerDB.h"
 
-#include <QDialog>
 #include <QString>
 
 class CIPAddressField;
@@ -13,7 +13,7 @@ class QTableWidget;
 // "Advanced Server Setting": the routers the DHCP/BOOTP server hands to its clients, and the
 // server's own address. The router buttons change the dialog's copy of "adsvr.ini" only; OK writes
 // it, with the domain name "removed", an unlimited lease and the host's address as server IP.
-class CAdvancedServerSetDlg final : public QDialog
+class CAdvancedServerSetDlg final : public CInitDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CAdvancedServerSetDlg)
@@ -23,10 +23,8 @@ public:
 
     explicit CAdvancedServerSetDlg(QWidget* parent = nullptr);
 
-    int DoModal() { return exec(); }
-
     // The router list from the settings and the host's address.
-    void OnInitDialog();
+    void OnInitDialog() override;
     void OnAddRouter();
     void OnEditRouter();
     void OnRemoveRouter();
@@ -43,13 +41,11 @@ public:
     int m_nSelRouter = -1;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void AppendRow(const QString& router);
 
-    bool m_bInitialized = false;
     QPushButton* m_addButton = nullptr;
     QPushButton* m_editButton = nullptr;
     QPushButton* m_removeButton = nullptr;

@@ -6,6 +6,7 @@
 #include "dhcp/DhcpEngine.h"
 #include "discovery/MacPartFields.h"
 #include "stores/AdvancedServerDB.h"
+#include "stores/BootPFDB.h"
 #include "stores/MacHistoryFDB.h"
 
 #include <QGridLayout>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,14 +35,10 @@ QString TwoCharacterForm(const std::string& part)
     return text;
 }
 
-QString Dotted(const std::array<std::uint8_t, 4>& a)
-{
-    return QString::asprintf("%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
-}
-
+// The form the client table keeps: "%3d.%3d.%3d.%3d".
 QString Padded(const std::array<std::uint8_t, 4>& a)
 {
-    return QString::asprintf("%3d.%3d.%3d.%3d", a[0], a[1], a[2], a[3]);
+    return QString::fromStdString(CBootPFDB::PaddedAddress(a[0], a[1], a[2], a[3]));
 }
 
 bool IsZero(const std::array<std::uint8_t, 4>& a)
@@ -52,7 +48,7 @@ bool IsZero(const std::array<std::uint8_t, 4>& a)
 
 } // namespace
 
-CBootpEditDlg::CBootpEditDlg(QWidget* parent) : QDialog(parent)
+CBootpEditDlg::CBootpEditDlg(QWidget* parent) : CInitDialog(parent)
 {
     setObjectName(QStringLiteral("bootpEditDlg"));
     setWindowTitle(kTitle);
@@ -142,15 +138,6 @@ void CBootpEditDlg::DoDataExchange(CDataExchange& dx)
     m_macFields->Exchange(dx, m_strMacField);
 }
 
-void CBootpEditDlg::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous() && !m_bInitialized) {
-        m_bInitialized = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
-}
-
 void CBootpEditDlg::OnInitDialog()
 {
     m_bFilling = true;
@@ -224,7 +211,7 @@ void CBootpEditDlg::OnAdvanced()
 void CBootpEditDlg::OnOK()
 {
     const auto ip = m_ctrlIP->Address();
-    m_strIP = Dotted(ip);
+    m_strIP = m_ctrlIP->Text();
     if (!UpdateData(true)) {
         return;
     }
@@ -250,7 +237,7 @@ void CBootpEditDlg::OnOK()
                           QStringLiteral("Need Router"));
         return;
     }
-    m_strDefaultRouter = Dotted(router);
+    m_strDefaultRouter = m_ctrlDefaultRouter->Text();
     m_strGateway = Padded(m_ctrlGateway->Address());
     m_strSubnet = Padded(m_ctrlSubnet->Address());
     m_strIP = Padded(ip);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "controls/ExchangeSupport.h"
+#include "controls/InitDialog.h"
 #include "discovery/MacParts.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <array>
@@ -18,7 +18,7 @@ class QPushButton;
 // then stand in the table's padded form "%3d.%3d.%3d.%3d", the default router as "%d.%d.%d.%d",
 // and m_strMacText holds the MAC as twelve characters, two per part. Every MAC confirmed here is
 // remembered in the MAC history.
-class CBootpEditDlg final : public QDialog, public CExchangeSupport
+class CBootpEditDlg final : public CInitDialog, public CExchangeSupport
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CBootpEditDlg)
@@ -30,11 +30,9 @@ public:
 
     explicit CBootpEditDlg(QWidget* parent = nullptr);
 
-    int DoModal() { return exec(); }
-
     void SetDefaultRouter(const QString& router) { m_strDefaultRouter = router; }
 
-    void OnInitDialog();
+    void OnInitDialog() override;
     // MAC part `k` changed: the MAC text follows it.
     void OnChangeMacField(int k);
     // The operator typed into full MAC part `k`: on to the next part, from the last to Gateway IP.
@@ -64,13 +62,11 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     // The six parts joined, each in its two-character form.
     void RebuildMacText();
 
-    bool m_bInitialized = false;
     // Set while OnInitDialog fills the MAC parts: that is not the operator changing them.
     bool m_bFilling = false;
 

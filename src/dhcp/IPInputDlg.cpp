@@ -7,12 +7,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 CIPInputDlg::CIPInputDlg(QWidget* parent, int nMode, const QString& strTitle, const QString& strPrompt,
                          const QString& strIP)
-    : QDialog(parent), m_nMode(nMode), m_strTitle(strTitle), m_strPrompt(strPrompt), m_strIP(strIP)
+    : CInitDialog(parent), m_nMode(nMode), m_strTitle(strTitle), m_strPrompt(strPrompt), m_strIP(strIP)
 {
     setObjectName(QStringLiteral("ipInputDlg"));
 
@@ -72,15 +71,6 @@ void CIPInputDlg::OnInitDialog()
     m_ctrlIP->setFocus();
 }
 
-void CIPInputDlg::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous() && !m_bInitialized) {
-        m_bInitialized = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
-}
-
 void CIPInputDlg::OnOK()
 {
     const auto address = m_ctrlIP->Address();
@@ -88,6 +78,6 @@ void CIPInputDlg::OnOK()
         CMessageBox::Show(this, kNotValid, kNotValidCaption);
         return;
     }
-    m_strIP = QString::asprintf("%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+    m_strIP = m_ctrlIP->Text();
     accept();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "controls/InitDialog.h"
 #include <QString>
 
 class CIPAddressField;
@@ -10,7 +10,7 @@ class QPushButton;
 // A small dialog that asks for one IPv4 address (a router of the server settings): a prompt, the
 // address field and a button named after what is done with the address. After OK m_strIP holds
 // the address as "%d.%d.%d.%d".
-class CIPInputDlg final : public QDialog
+class CIPInputDlg final : public CInitDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CIPInputDlg)
@@ -29,10 +29,8 @@ public:
 
     CIPInputDlg(QWidget* parent, int nMode, const QString& strTitle, const QString& strPrompt, const QString& strIP);
 
-    int DoModal() { return exec(); }
-
     // Caption, prompt, button text and address as the mode says.
-    void OnInitDialog();
+    void OnInitDialog() override;
     // Refuses an address whose first byte is 0; otherwise keeps it and closes with OK.
     void OnOK();
 
@@ -43,11 +41,7 @@ public:
     QString m_strPrompt;
     QString m_strIP;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    bool m_bInitialized = false;
     QLabel* m_prompt = nullptr;
     CIPAddressField* m_ctrlIP = nullptr;
     QPushButton* m_okButton = nullptr;
