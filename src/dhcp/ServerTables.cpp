@@ -3,18 +3,10 @@
 #include "stores/AdvancedServerDB.h"
 #include "stores/BootPFDB.h"
 
-bool CServerTables::Current(Cached& cached, const std::string& path, FileIdentity& now)
-{
-    now = FileIdentity::Of(path);
-    const bool current = cached.valid && cached.path == path && cached.identity == now;
-    cached.path = path;
-    return current;
-}
-
 void CServerTables::Invalidate()
 {
-    m_settingsFile.valid = false;
-    m_clientsFile.valid = false;
+    m_settingsFile.Invalidate();
+    m_clientsFile.Invalidate();
 }
 
 void CServerTables::Refresh()
@@ -25,21 +17,17 @@ void CServerTables::Refresh()
     if (directory.empty() || directory.back() != '/') {
         directory += '/';
     }
-    LoadSettings(directory + CAdvancedServerDB::kFileName);
-    LoadClients(directory + CBootPFDB::kFileName);
+    const std::string settings = directory + CAdvancedServerDB::kFileName;
+    const std::string clients = directory + CBootPFDB::kFileName;
+    m_nReads += m_settingsFile.Read(settings, [this, &settings] { LoadSettings(settings); }) ? 1 : 0;
+    m_nReads += m_clientsFile.Read(clients, [this, &clients] { LoadClients(clients); }) ? 1 : 0;
 }
 
 void CServerTables::LoadSettings(const std::string& path)
 {
-    FileIdentity identity;
-    if (Current(m_settingsFile, path, identity)) {
-        return;
-    }
-    const timespec start = FileIdentity::Now();
     CAdvancedServerDB db;
     db.SetPath(path);
     db.Load();
-    ++m_nReads;
     corvane::dhcp::ServerSettings settings;
     for (int i = 0; i < db.GetRouterCount(); ++i) {
         settings.routers.push_back(db.GetRouter(i));
@@ -54,22 +42,13 @@ void CServerTables::LoadSettings(const std::string& path)
     settings.serverIP = db.GetServerIP();
     settings.leaseTime = db.GetLeaseTime();
     m_settings = std::move(settings);
-    // The identity taken before the read: a change made while reading shows as a new identity.
-    m_settingsFile.identity = identity;
-    m_settingsFile.valid = !identity.RacyAgainst(start);
 }
 
 void CServerTables::LoadClients(const std::string& path)
 {
-    FileIdentity identity;
-    if (Current(m_clientsFile, path, identity)) {
-        return;
-    }
-    const timespec start = FileIdentity::Now();
     CBootPFDB db;
     db.SetPath(path);
     db.Load();
-    ++m_nReads;
     std::vector<corvane::dhcp::ClientEntry> entries;
     std::unordered_map<std::string, int> byMac;
     const int count = db.GetCount();
@@ -83,8 +62,6 @@ void CServerTables::LoadClients(const std::string& path)
     }
     m_entries = std::move(entries);
     m_byMac = std::move(byMac);
-    m_clientsFile.identity = identity;
-    m_clientsFile.valid = !identity.RacyAgainst(start);
 }
 
 std::optional<corvane::dhcp::ClientEntry> CServerTables::FindMAC(const std::string& macText) const

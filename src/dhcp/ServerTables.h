@@ -34,22 +34,13 @@ public:
     int Reads() const { return m_nReads; }
 
 private:
-    struct Cached
-    {
-        std::string path;
-        FileIdentity identity;
-        bool valid = false;
-    };
-    // Whether `cached` still describes the file at `path`; updates the path.
-    static bool Current(Cached& cached, const std::string& path, FileIdentity& now);
-
     void LoadSettings(const std::string& path);
     void LoadClients(const std::string& path);
 
     corvane::dhcp::ServerSettings m_settings;
     std::vector<corvane::dhcp::ClientEntry> m_entries;
     std::unordered_map<std::string, int> m_byMac;
-    Cached m_settingsFile;
-    Cached m_clientsFile;
+    CFileStamp m_settingsFile;
+    CFileStamp m_clientsFile;
     int m_nReads = 0;
 };

@@ -26,3 +26,33 @@ struct FileIdentity
 
     bool operator==(const FileIdentity& other) const;
 };
+
+// What a cache knows of the file it last read: Read runs `read` only when the file at `path` may
+// differ from what the previous Read saw (another path, another identity, or a racy read).
+class CFileStamp
+{
+public:
+    // True when `read` ran.
+    template <class Reader>
+    bool Read(const std::string& path, Reader&& read)
+    {
+        // The identity is taken before the read: a change made while reading shows as a new one.
+        const FileIdentity now = FileIdentity::Of(path);
+        if (m_bValid && m_strPath == path && m_identity == now) {
+            return false;
+        }
+        const timespec start = FileIdentity::Now();
+        read();
+        m_strPath = path;
+        m_identity = now;
+        m_bValid = !now.RacyAgainst(start);
+        return true;
+    }
+    // The next Read reads in any case.
+    void Invalidate() { m_bValid = false; }
+
+private:
+    std::string m_strPath;
+    FileIdentity m_identity;
+    bool m_bValid = false;
+};

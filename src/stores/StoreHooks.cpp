@@ -25,25 +25,18 @@ public:
             // hooks were installed).
             m_application = application;
             m_file = CProfile::FileName().toStdString();
-            m_valid = false;
+            m_stamp.Invalidate();
         }
-        const FileIdentity identity = FileIdentity::Of(m_file);
-        if (m_valid && identity == m_identity) {
-            return m_value;
-        }
-        const timespec start = FileIdentity::Now();
-        m_value = CProfile::GetString(CProfile::kSection, CProfile::kPathKey).toStdString();
-        m_identity = identity;
-        m_valid = identity.exists && !identity.RacyAgainst(start);
+        m_stamp.Read(m_file,
+                     [this] { m_value = CProfile::GetString(CProfile::kSection, CProfile::kPathKey).toStdString(); });
         return m_value;
     }
 
 private:
     QString m_application;
     std::string m_file;
-    FileIdentity m_identity;
+    CFileStamp m_stamp;
     std::string m_value;
-    bool m_valid = false;
 };
 
 } // namespace
