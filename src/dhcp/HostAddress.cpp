@@ -17,6 +17,13 @@ CHostAddress::Provider& Installed()
     return provider;
 }
 
+// Four bytes, first octet first, of an address in host byte order.
+corvane::dhcp::Ipv4 FromHostOrder(std::uint32_t v)
+{
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+            static_cast<std::uint8_t>(v)};
+}
+
 std::optional<corvane::dhcp::Ipv4> FirstAddress(const QNetworkInterface& iface)
 {
     const auto flags = iface.flags();
@@ -26,9 +33,7 @@ std::optional<corvane::dhcp::Ipv4> FirstAddress(const QNetworkInterface& iface)
     for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
         const QHostAddress ip = entry.ip();
         if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
-            const quint32 v = ip.toIPv4Address();
-            return corvane::dhcp::Ipv4{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-                                       static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+            return FromHostOrder(ip.toIPv4Address());
         }
     }
     return std::nullopt;
@@ -55,8 +60,7 @@ std::optional<corvane::dhcp::Ipv4> AddressOfIndex(int interfaceIndex)
         std::memcpy(&in, &request.ifr_addr, sizeof in);
         const std::uint32_t v = ntohl(in.sin_addr.s_addr);
         if ((v >> 24) != 127) {
-            address = corvane::dhcp::Ipv4{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-                                          static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+            address = FromHostOrder(v);
         }
     }
     return address;

@@ -100,15 +100,7 @@ qint64 CUdpSocket::Send(const void* data, qint64 length)
 
 qint64 CUdpSocket::SendTo(const void* data, qint64 length, quint16 port, const QString& hostAddress)
 {
-    if (!m_socket || m_socket->socketDescriptor() < 0) {
-        return -1;
-    }
-    const QHostAddress to = hostAddress.isEmpty() ? QHostAddress(QHostAddress::Broadcast) : QHostAddress(hostAddress);
-    const qint64 sent = m_socket->writeDatagram(static_cast<const char*>(data), length, to, port);
-    if (sent < 0) {
-        m_errorString = m_socket->errorString();
-    }
-    return sent;
+    return SendToInterface(data, length, port, hostAddress, 0);
 }
 
 qint64 CUdpSocket::SendToInterface(const void* data, qint64 length, quint16 port, const QString& hostAddress,

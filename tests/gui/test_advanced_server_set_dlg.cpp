@@ -102,10 +102,7 @@ QPushButton* Button(const QWidget& dlg, const char* name)
 // A click on row `row` of the list; -1 clicks the empty area below the rows.
 void ClickRow(CAdvancedServerSetDlg& dlg, int row)
 {
-    QTableWidget* list = dlg.RouterList();
-    const QPoint at =
-        row >= 0 ? list->visualItemRect(list->item(row, 0)).center() : QPoint(10, list->viewport()->height() - 3);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    ClickTableRow(dlg.RouterList(), row, 0);
 }
 
 // Presses `button` of the settings dialog; the address dialog it opens gets `address` and OK, or

@@ -113,10 +113,7 @@ QPushButton* Button(const QWidget& widget, const char* name)
 // A click on row `row` of the list; -1 clicks the empty area below the rows.
 void ClickRow(CIPPage& page, int row)
 {
-    QTableWidget* list = page.List();
-    const QPoint at =
-        row >= 0 ? list->visualItemRect(list->item(row, 2)).center() : QPoint(10, list->viewport()->height() - 3);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    ClickTableRow(page.List(), row, 2);
 }
 
 // Presses `button` of the page and lets `act` work on the entry dialog it opens. Returns whether

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -27,4 +28,11 @@ QWidget* WaitForActiveModal(const char* className, int timeoutMs)
         QTest::qWait(5);
     }
     return nullptr;
+}
+
+void ClickTableRow(QTableWidget* list, int row, int column)
+{
+    const QPoint at =
+        row >= 0 ? list->visualItemRect(list->item(row, column)).center() : QPoint(10, list->viewport()->height() - 3);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
 }

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+class QTableWidget;
+
 // A private profile and store directory for one test: QSettings writes under a temporary
 // directory, the profile value "path" points at a second one, and the stores are wired to the
 // message seam, as the shell does at start.
@@ -27,6 +29,10 @@ template <class T>
 T* WaitForModal(int timeoutMs = 5000);
 
 QWidget* WaitForActiveModal(const char* className, int timeoutMs);
+
+// A mouse click on row `row` of `list` (in its column `column`); -1 clicks the empty area below
+// the rows.
+void ClickTableRow(QTableWidget* list, int row, int column = 0);
 
 // The first child of `root` of type T whose accessible name is `name`, as a screen reader finds
 // it; nullptr when there is none.
