@@ -103,7 +103,8 @@ void PutAddressOption(std::vector<std::uint8_t>& out, std::uint8_t code, const s
 
 // The server's options, from offset 243: mask, routers, DNS, domain name, NetBIOS, lease time,
 // server identifier, end. A list or text longer than one option holds is cut to what fits.
-void PutOptions(std::vector<std::uint8_t>& out, const ClientEntry& entry, const ServerSettings& settings)
+void PutOptions(std::vector<std::uint8_t>& out, const ClientEntry& entry, const ServerSettings& settings,
+                const Ipv4& serverIdentifier)
 {
     out.push_back(kOptSubnetMask);
     out.push_back(4);
@@ -124,10 +125,14 @@ void PutOptions(std::vector<std::uint8_t>& out, const ClientEntry& entry, const 
     for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(static_cast<std::uint8_t>(lease >> shift));
     }
+    // With a server address stored, the server identifier is sent, as the address the client
+    // reached the server at (siaddr): the stored address belongs to one interface only, and a
+    // client on another one would name it in its DHCPREQUEST and be refused as asking another
+    // server.
     if (!settings.serverIP.empty()) {
         out.push_back(kOptServerId);
         out.push_back(4);
-        PutAddress(out, settings.serverIP);
+        out.insert(out.end(), serverIdentifier.begin(), serverIdentifier.end());
     }
     out.push_back(kOptEnd);
 }
@@ -305,7 +310,7 @@ Answer BuildAnswer(const std::uint8_t* data, std::size_t length, const ClientEnt
     reply.push_back(kOptMessageType);
     reply.push_back(1);
     reply.push_back(static_cast<std::uint8_t>(type == kDiscover ? kOffer : kAck));
-    PutOptions(reply, entry, settings);
+    PutOptions(reply, entry, settings, *hostAddress);
     const ReplyKind kind = type == kDiscover ? ReplyKind::Offer : ReplyKind::Ack;
     answer.reply =
         Reply{kind, std::move(reply), kind == ReplyKind::Offer ? OfferSentText(entry.ip) : AckSentText(entry.ip),

@@ -125,8 +125,9 @@ struct Answer
 };
 
 // The answer to an accepted request from the client's entry. `hostAddress` is the server's own
-// address on the interface the request came in on (siaddr); without one the answer is "Can not get
-// the host ip!".
+// address on the interface the request came in on: siaddr, and the server identifier (option 54,
+// sent where a server address is stored) of an OFFER or ACK. Without one the answer is "Can not
+// get the host ip!".
 Answer BuildAnswer(const std::uint8_t* data, std::size_t length, const ClientEntry& entry,
                    const ServerSettings& settings, const std::optional<Ipv4>& hostAddress);
 

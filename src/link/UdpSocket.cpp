@@ -3,6 +3,7 @@
 #include "link/SocketLog.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkInterface>
 #include <QPointer>
 #include <QUdpSocket>
 
@@ -103,12 +104,61 @@ qint64 CUdpSocket::SendTo(const void* data, qint64 length, quint16 port, const Q
     return SendToInterface(data, length, port, hostAddress, 0);
 }
 
+std::vector<CUdpSocket::BroadcastInterface> CUdpSocket::BroadcastInterfaces()
+{
+    std::vector<BroadcastInterface> found;
+    const auto all = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& itf : all) {
+        const QNetworkInterface::InterfaceFlags flags = itf.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::CanBroadcast) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack) || itf.index() <= 0) {
+            continue;
+        }
+        const auto entries = itf.addressEntries();
+        for (const QNetworkAddressEntry& entry : entries) {
+            const QHostAddress ip = entry.ip();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
+                // One datagram per interface, from its first IPv4 address.
+                found.push_back({itf.index(), ip});
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 qint64 CUdpSocket::SendToInterface(const void* data, qint64 length, quint16 port, const QString& hostAddress,
                                    int interfaceIndex, const QHostAddress& source)
 {
     if (!m_socket || m_socket->socketDescriptor() < 0) {
         return -1;
     }
+    if (!hostAddress.isEmpty() || interfaceIndex > 0) {
+        return WriteDatagram(data, length, port, hostAddress, interfaceIndex, source);
+    }
+    // A broadcast leaves by the one interface the system routes 255.255.255.255 to, which on a PC
+    // with several adapters is seldom the one the devices are on: it goes out once on each
+    // interface that can broadcast, from that interface's own address. An interface that went down
+    // since it was listed only costs its own datagram.
+    const std::vector<BroadcastInterface> interfaces = BroadcastInterfaces();
+    if (interfaces.empty()) {
+        return WriteDatagram(data, length, port, hostAddress, 0, source);
+    }
+    qint64 result = -1;
+    for (const BroadcastInterface& itf : interfaces) {
+        const qint64 sent = WriteDatagram(data, length, port, hostAddress, itf.index, itf.address);
+        qCDebug(lcSocket, "Broadcast on interface %d from %s: %lld", itf.index, qPrintable(itf.address.toString()),
+                static_cast<long long>(sent));
+        if (sent >= 0) {
+            result = sent;
+        }
+    }
+    return result;
+}
+
+qint64 CUdpSocket::WriteDatagram(const void* data, qint64 length, quint16 port, const QString& hostAddress,
+                                 int interfaceIndex, const QHostAddress& source)
+{
     const QHostAddress to = hostAddress.isEmpty() ? QHostAddress(QHostAddress::Broadcast) : QHostAddress(hostAddress);
     QNetworkDatagram datagram(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(length)), to, port);
     if (interfaceIndex > 0) {

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 class QUdpSocket;
 
 // A datagram socket with the calls the utility's exchanges are written against: Create, Bind,
@@ -29,16 +31,27 @@ public:
     // Socket option at SOL_SOCKET level, e.g. SO_BROADCAST with 1.
     bool SetSockOpt(int option, int value);
     qint64 Send(const void* data, qint64 length);
-    // Without a host address the datagram is broadcast to 255.255.255.255.
+    // Without a host address the datagram is broadcast to 255.255.255.255, once on each interface
+    // of BroadcastInterfaces() with that interface's address as the source; where there is none,
+    // where the system routes it. Returns the length when at least one copy left.
     qint64 SendTo(const void* data, qint64 length, quint16 port, const QString& hostAddress = QString());
-    // As SendTo, but out of the interface `interfaceIndex` (0: where the system routes it) with
-    // `source` as the sender's address when it is not null.
+    // As SendTo, but out of the interface `interfaceIndex` with `source` as the sender's address
+    // when it is not null. A broadcast with `interfaceIndex` 0 goes out as SendTo sends it.
     qint64 SendToInterface(const void* data, qint64 length, quint16 port, const QString& hostAddress,
                            int interfaceIndex, const QHostAddress& source = QHostAddress());
     // Reads one datagram into `buffer`. Returns its length, or -1 when nothing could be read or
     // the datagram was longer than `capacity` (it is consumed all the same).
     qint64 Receive(void* buffer, qint64 capacity);
     void Close();
+
+    // An interface that is up, can broadcast, is not a loopback and has an IPv4 address.
+    struct BroadcastInterface
+    {
+        int index = 0;
+        QHostAddress address;
+    };
+    // Those interfaces now, in the system's order.
+    static std::vector<BroadcastInterface> BroadcastInterfaces();
 
     bool IsOpen() const;
     quint16 LocalPort() const;
@@ -59,6 +72,8 @@ protected:
 
 private:
     void OnReadable();
+    qint64 WriteDatagram(const void* data, qint64 length, quint16 port, const QString& hostAddress, int interfaceIndex,
+                         const QHostAddress& source);
     bool EnsureSocket();
     void ReleaseSocket();
 

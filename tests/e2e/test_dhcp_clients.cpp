@@ -279,6 +279,54 @@ private slots:
         QVERIFY2(capture.replyProblems.isEmpty(), qPrintable(capture.replyProblems.join(QLatin1Char('\n'))));
     }
 
+    void eachClientNamesTheInterfaceItAskedOnAsItsServer()
+    {
+        // The settings store the second interface's address as the server's: a client on the
+        // first one must still be told the first one's address, in siaddr and in option 54, or
+        // its DHCPREQUEST names the other address and is refused as meant for another server.
+        QByteArray adsvr = kAdsvrIni;
+        adsvr.replace("[Server IP]\n1 10.77.0.1\n", "[Server IP]\n1 10.77.1.1\n");
+        QVERIFY(adsvr != kAdsvrIni);
+        QVERIFY(RewriteAtomically(m_env->StoreFile(QStringLiteral("adsvr.ini")), adsvr));
+        const std::optional<VethBed::Link> first = m_bed->AddLink(kServer);
+        QVERIFY2(first, qPrintable(m_bed->Error()));
+        const std::optional<VethBed::Link> second = m_bed->AddLink(QStringLiteral("10.77.1.1"));
+        QVERIFY2(second, qPrintable(m_bed->Error()));
+
+        struct Side
+        {
+            const VethBed::Link& link;
+            QString mac;
+            QString ip;
+        };
+        for (const Side& side : {Side{*first, QStringLiteral("02:5a:7e:00:00:01"), QStringLiteral("10.77.0.21")},
+                                 Side{*second, QStringLiteral("02:5a:7e:00:01:01"), QStringLiteral("10.77.1.21")}}) {
+            const QString& server = side.link.serverAddress;
+            QVERIFY2(m_bed->StartCapture(side.link.serverName), qPrintable(m_bed->Error()));
+            VethBed::Child* child = m_bed->StartClient(VethBed::Client::Udhcpc, side.link, side.mac);
+            QVERIFY2(child, qPrintable(m_bed->Error()));
+            const bool leased = child->WaitForOutput(QStringLiteral("bed-lease: "), kLeaseTimeoutMs);
+            const VethBed::Decoded capture = m_bed->StopCapture(HasOfferAndAck);
+            const VethBed::Lease lease = child->ReportedLease();
+            const QString output = child->Output();
+            child->Stop();
+
+            QVERIFY2(leased, qPrintable(server + QLatin1Char('\n') + output + Describe(capture.packets)));
+            QCOMPARE(lease.ip, side.ip);
+            QCOMPARE(lease.server, server);
+            QTRY_COMPARE(Status()->text(), AckSent(side.ip));
+            const QList<VethBed::Packet> replies = capture.Replies();
+            QVERIFY2(!replies.isEmpty(), qPrintable(Describe(capture.packets)));
+            for (const VethBed::Packet& reply : replies) {
+                QCOMPARE(reply.siaddr, server);
+                QCOMPARE(reply.source, server);
+            }
+            QCOMPARE(capture.replyDissection.count(QStringLiteral("DHCP Server Identifier (%1)").arg(server)),
+                     replies.size());
+            QVERIFY2(capture.replyProblems.isEmpty(), qPrintable(capture.replyProblems.join(QLatin1Char('\n'))));
+        }
+    }
+
 private:
     QLineEdit* Status() const { return FindByAccessibleName<QLineEdit>(m_page.get(), QStringLiteral("STATUS")); }
     QPushButton* Button(const char* name) const
