@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the tools need, only those missing.
-# Sourced by run.sh and test.sh.
+# Sourced by run.sh, test.sh and test-package.sh.
 set -euo pipefail
 
 CORVANE_PACKAGES=(
@@ -11,6 +11,9 @@ CORVANE_PACKAGES=(
     iproute2 util-linux python3
     # The DHCP server's end-to-end tests: real clients (udhcpc, dhclient, dhcpcd) and a capture.
     busybox isc-dhcp-client dhcpcd-base tshark
+    # The Debian package (scripts/test-package.sh): CPack's dependency list, the menu entry's
+    # check, the capability, the process look-up.
+    dpkg-dev file desktop-file-utils libcap2-bin procps
 )
 
 corvane_install_deps() {

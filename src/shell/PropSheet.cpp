@@ -51,6 +51,12 @@ void CPropSheet::OnAbout()
     about.exec();
 }
 
+void CPropSheet::OnDhcpStart()
+{
+    m_tabs->setCurrentWidget(m_ipPage);
+    m_ipPage->OnDhcpStart();
+}
+
 void CPropSheet::closeEvent(QCloseEvent* event)
 {
     QMainWindow::closeEvent(event);

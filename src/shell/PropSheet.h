@@ -32,6 +32,8 @@ public:
     // list from the table in that directory.
     void OnInitDialog();
     void OnAbout();
+    // The IP Address page in front, then its "DHCP Start".
+    void OnDhcpStart();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

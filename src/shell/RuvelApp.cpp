@@ -18,12 +18,16 @@ CRuvelApp::CRuvelApp(int& argc, char** argv) : QApplication(argc, argv)
     setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
 }
 
-int CRuvelApp::InitInstance()
+int CRuvelApp::InitInstance(StartAction action)
 {
     InstallStoreHooks();
 
     CRuvelDlg host;
     host.OnInitDialog();
+    if (action == StartAction::DhcpStart) {
+        // From the event loop, so that the window is up before any message the start may show.
+        QTimer::singleShot(0, &host.PropSheet(), [&host] { host.PropSheet().OnDhcpStart(); });
+    }
 
     // Start-up measurement (scripts/bench-startup.py): report when the window is on the screen.
     if (qEnvironmentVariableIsSet("CORVANE_STARTUP_PROBE")) {
