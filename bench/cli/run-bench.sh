@@ -24,9 +24,9 @@ while [[ $# -gt 0 ]]; do
 done
 
 build=$(cd "$build" && pwd)
-cli=$(find "$build" -name corvane-cli -type f -perm -u+x | head -n 1)
+cli="$build/corvane-cli"
 sim="$build/tools/devicesim/devicesim"
-if [[ -z "$cli" || ! -x "$sim" ]]; then
+if [[ ! -x "$cli" || ! -x "$sim" ]]; then
     echo "build corvane-cli and devicesim in $build first (cmake --build $build --target corvane-cli devicesim)" >&2
     exit 2
 fi

@@ -240,6 +240,8 @@ std::vector<ExchangeResult> CCliApp::RunJobs(const std::vector<DeviceJob>& jobs,
     if (running > 0) {
         loop.exec();
     }
+    // The MACs of exchanges that ended before their history was written.
+    CCliStores::Flush();
     std::vector<ExchangeResult> results;
     for (const auto& exchange : exchanges) {
         results.push_back(exchange->Result());

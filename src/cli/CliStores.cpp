@@ -7,8 +7,42 @@
 #include "stores/PwdFDB.h"
 
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+struct PendingCredentials
+{
+    std::string key;
+    std::string id;
+    std::string password;
+    std::function<void(bool)> written;
+};
+
+std::vector<corvane::MacAddress> s_pendingMacs;
+std::vector<PendingCredentials> s_pendingCredentials;
+bool s_bFlushScheduled = false;
+
+void ScheduleFlush()
+{
+    if (!s_bFlushScheduled) {
+        s_bFlushScheduled = true;
+        QTimer::singleShot(0, [] { CCliStores::Flush(); });
+    }
+}
+
+MacBytes Bytes(const corvane::MacAddress& mac)
+{
+    MacBytes bytes{};
+    for (std::size_t k = 0; k < 6; ++k) {
+        bytes[k] = mac[k];
+    }
+    return bytes;
+}
+
+} // namespace
 
 void CCliStores::Install()
 {
@@ -21,11 +55,68 @@ void CCliStores::Install()
 
 void CCliStores::RememberMac(const corvane::MacAddress& mac)
 {
-    MacBytes bytes{};
-    for (std::size_t k = 0; k < 6; ++k) {
-        bytes[k] = mac[k];
+    CMacHistoryFDB::Remember(Bytes(mac));
+}
+
+void CCliStores::QueueMac(const corvane::MacAddress& mac)
+{
+    s_pendingMacs.push_back(mac);
+    ScheduleFlush();
+}
+
+void CCliStores::QueueCredentials(const std::string& key, const std::string& id, const std::string& password,
+                                  std::function<void(bool written)> written)
+{
+    s_pendingCredentials.push_back({key, id, password, std::move(written)});
+    ScheduleFlush();
+}
+
+void CCliStores::Flush()
+{
+    s_bFlushScheduled = false;
+    const std::vector<corvane::MacAddress> macs = std::exchange(s_pendingMacs, {});
+    const std::vector<PendingCredentials> credentials = std::exchange(s_pendingCredentials, {});
+    if (!macs.empty()) {
+        // As CMacHistoryFDB::Remember for each, in turn, with one load and one save.
+        CMacHistoryFDB history;
+        history.Load();
+        bool added = false;
+        for (const corvane::MacAddress& mac : macs) {
+            if (history.Find(Bytes(mac)) == -1 && history.Append() != -1) {
+                history.SetRecord(Bytes(mac), -1);
+                added = true;
+            }
+        }
+        if (added) {
+            history.Save();
+        }
     }
-    CMacHistoryFDB::Remember(bytes);
+    if (credentials.empty()) {
+        return;
+    }
+    // As CPwdFDB::Remember for each, in turn, with one load and one save.
+    CPwdFDB passwords;
+    passwords.Load();
+    std::vector<bool> stored;
+    for (const PendingCredentials& entry : credentials) {
+        const int index = passwords.FindMAC(entry.key);
+        if (index == -1) {
+            if (passwords.Append() == -1) {
+                stored.push_back(false);
+                continue;
+            }
+        } else {
+            passwords.SetCurrent(index);
+        }
+        passwords.SetRecord(entry.key, entry.id, entry.password, -1);
+        stored.push_back(true);
+    }
+    const bool saved = passwords.Save();
+    for (std::size_t i = 0; i < credentials.size(); ++i) {
+        if (credentials[i].written) {
+            credentials[i].written(saved && stored[i]);
+        }
+    }
 }
 
 std::vector<corvane::MacAddress> CCliStores::History()
@@ -60,11 +151,6 @@ std::optional<std::pair<std::string, std::string>> CCliStores::Credentials(const
     }
     passwords.SetCurrent(index);
     return std::make_pair(passwords.GetID(), passwords.GetPassword());
-}
-
-bool CCliStores::RememberCredentials(const std::string& key, const std::string& id, const std::string& password)
-{
-    return CPwdFDB::Remember(key, id, password);
 }
 
 std::vector<corvane::dhcp::ClientEntry> CCliStores::DhcpEntries()

@@ -3,6 +3,7 @@
 #include "dhcp/DhcpEngine.h"
 #include "link/ProtocolTypes.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,8 +25,15 @@ public:
 
     // The ID and password remembered for the MAC key, if any.
     static std::optional<std::pair<std::string, std::string>> Credentials(const std::string& key);
-    // Records what a device confirmed.
-    static bool RememberCredentials(const std::string& key, const std::string& id, const std::string& password);
+    // Many devices at once: the MACs to remember and the credentials devices confirmed are gathered while
+    // the replies of one pass of the event loop are read, and written with one save of each file
+    // (a save syncs the file to the disk, which costs more than the exchange). `written` runs once
+    // the credentials are in "pwd.ini", with whether they could be written.
+    static void QueueMac(const corvane::MacAddress& mac);
+    static void QueueCredentials(const std::string& key, const std::string& id, const std::string& password,
+                                 std::function<void(bool written)> written);
+    // Writes what is queued now.
+    static void Flush();
 
     // The DHCP/BOOTP client table.
     static std::vector<corvane::dhcp::ClientEntry> DhcpEntries();

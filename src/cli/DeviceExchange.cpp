@@ -79,7 +79,7 @@ void CDeviceExchange::BeginStep()
     m_result.command = StepName(Step());
     m_bVerifying = false;
     // As the dialogs and pages do once their checks have passed.
-    CCliStores::RememberMac(m_job.mac);
+    CCliStores::QueueMac(m_job.mac);
     std::string id;
     std::string password;
     switch (Step()) {
@@ -196,7 +196,7 @@ long CDeviceExchange::OnReceiveReply()
 {
     std::array<std::uint8_t, corvane::kReplyBufferSize> buffer{};
     const qint64 received = m_pSocket ? m_pSocket->Receive(buffer.data(), static_cast<qint64>(buffer.size())) : -1;
-    if (received < 0 || m_bFinished) {
+    if (received < 0 || m_bFinished || m_bRecording) {
         // A failed read leaves the exchange waiting, as in the window.
         return 1;
     }
@@ -246,6 +246,20 @@ void CDeviceExchange::HandleClear(const std::uint8_t* buffer)
     }
 }
 
+void CDeviceExchange::Record(const std::string& key, const std::string& id, const std::string& password,
+                             const corvane::PageMessage& done)
+{
+    // The step is over once the credentials are in the store: the next one reads them there.
+    m_bRecording = true;
+    m_tick.stop();
+    CCliStores::QueueCredentials(key, id, password, [this, done](bool) {
+        m_bRecording = false;
+        if (!m_bFinished) {
+            Finish(Outcome::Ok, done);
+        }
+    });
+}
+
 void CDeviceExchange::Unexpected(std::uint8_t command)
 {
     char text[64];
@@ -262,8 +276,7 @@ void CDeviceExchange::HandleConfig(const corvane::ConfigReply& reply)
             Unexpected(reply.command);
         } else if (reply.ok) {
             // What the device echoed is what it takes, under the MAC it answered with.
-            CCliStores::RememberCredentials(corvane::MacKey(reply.mac), reply.id, reply.password);
-            Finish(Outcome::Ok, corvane::kMsgConfirmed);
+            Record(corvane::MacKey(reply.mac), reply.id, reply.password, corvane::kMsgConfirmed);
         } else {
             Finish(Outcome::Refused, corvane::kMsgConfirmRefused);
         }
@@ -273,8 +286,7 @@ void CDeviceExchange::HandleConfig(const corvane::ConfigReply& reply)
             if (reply.command != corvane::kCmdConfirmPassword) {
                 Unexpected(reply.command);
             } else if (reply.ok) {
-                CCliStores::RememberCredentials(corvane::MacKey(reply.mac), reply.id, reply.password);
-                Finish(Outcome::Ok, corvane::kMsgVerified);
+                Record(corvane::MacKey(reply.mac), reply.id, reply.password, corvane::kMsgVerified);
             } else {
                 Finish(Outcome::Refused, corvane::kMsgNotVerified);
             }
@@ -283,8 +295,7 @@ void CDeviceExchange::HandleConfig(const corvane::ConfigReply& reply)
         } else if (!reply.ok) {
             Finish(Outcome::Refused, corvane::kMsgWrongPassword);
         } else if (reply.newId == m_job.newId && reply.newPassword == m_job.newPassword) {
-            CCliStores::RememberCredentials(corvane::MacKey(reply.mac), reply.newId, reply.newPassword);
-            Finish(Outcome::Ok, corvane::kMsgChangeDone);
+            Record(corvane::MacKey(reply.mac), reply.newId, reply.newPassword, corvane::kMsgChangeDone);
         } else {
             Finish(Outcome::Refused, corvane::kMsgChangeMismatch);
         }

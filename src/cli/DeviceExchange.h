@@ -56,6 +56,9 @@ private:
     void HandleClear(const std::uint8_t* buffer);
     void HandleConfig(const corvane::ConfigReply& reply);
     void Unexpected(std::uint8_t command);
+    // Records confirmed credentials, then ends the step with `done`.
+    void Record(const std::string& key, const std::string& id, const std::string& password,
+                const corvane::PageMessage& done);
 
     StepKind Step() const { return m_job.steps[m_nStep]; }
 
@@ -65,6 +68,7 @@ private:
     std::size_t m_nStep = 0;
     bool m_bFinished = false;
     bool m_bVerifying = false;
+    bool m_bRecording = false;
     std::unique_ptr<CClientSocket> m_pSocket;
     CFindTick m_findTick;
     CChangeVerification m_verification;
