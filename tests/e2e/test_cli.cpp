@@ -345,6 +345,75 @@ private slots:
         QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("pwd.ini"))), kStoreNew);
     }
 
+    // The client table and the MAC history through dhcp add, list, remove and history.
+    void tablesAndHistory()
+    {
+        GuiTestEnv env;
+        const QString dir = env.StoreDir();
+        const QString table = env.StoreFile(QStringLiteral("dhcp.ini"));
+        Run run = Cli(dir, {"dhcp", "add", "02:5a:7e:00:00:01", "10.77.0.21"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, QStringLiteral("corvane-cli: There's no default router!! You must do server setting.\n"));
+        WriteFile(env.StoreFile(QStringLiteral("adsvr.ini")),
+                  "[Router]\nnumber = 1\n10.77.0.1\n\n[DNS]\nnumber = 0\n\n[NetBios]\nnumber = 0\n\n[Server IP]\n"
+                  "1 10.77.0.1\n\n[Domain Name]\n1 removed\n\n[Lease Time]\n-1\n");
+
+        run = Cli(dir, {"dhcp", "add", "02:5a:7e:00:00:01", "10.77.0.21", "--gateway", "10.77.0.1", "--mask",
+                        "255.255.255.0"});
+        QVERIFY2(run.status == 0, qPrintable(Describe(run)));
+        QVERIFY(Cli(dir, {"dhcp", "add", "02:5A:7E:00:00:02", "10.77.0.22"}).status == 0);
+        const QByteArray two = "\n[1]\nHType : 1 \nhlen : 6 \nIP :  10. 77.  0. 21 \nMAC : 025A7E000001 \n"
+                               "Gateway :  10. 77.  0.  1 \nSubnet : 255.255.255.  0\n"
+                               "\n[2]\nHType : 1 \nhlen : 6 \nIP :  10. 77.  0. 22 \nMAC : 025A7E000002 \n"
+                               "Gateway :   0.  0.  0.  0 \nSubnet :   0.  0.  0.  0\n";
+        QCOMPARE(ReadStoreFile(table), two);
+
+        // Refused as the Add dialog refuses, or already there: the table stays as it is.
+        const QList<QPair<QStringList, QString>> refusals{
+            {{"dhcp", "add", "02:5a:7e:00:00:03", "10.77.0.21"},
+             "corvane-cli: the IP or the MAC is in dhcp.ini already; nothing added\n"},
+            {{"dhcp", "add", "02:5a:7e:00:00:03", "10.77.0.255"}, "corvane-cli: Wrong IP Addess !!\n"},
+            {{"dhcp", "add", "02:5a:7e:00:00:03", "0.0.0.0"}, "corvane-cli: Input the client IP Addess !!\n"},
+            {{"dhcp", "remove", "10.77.0.99"}, "corvane-cli: 10.77.0.99 is not in dhcp.ini\n"},
+        };
+        for (const auto& [args, said] : refusals) {
+            run = Cli(dir, args);
+            QVERIFY2(run.status != 0, qPrintable(Describe(run)));
+            QCOMPARE(run.err, said);
+        }
+        QCOMPARE(ReadStoreFile(table), two);
+
+        run = Cli(dir, {"dhcp", "list"});
+        QCOMPARE(run.out, QStringLiteral("1\t6\t 10. 77.  0. 21\t025A7E000001\t 10. 77.  0.  1\t255.255.255.  0\n"
+                                         "1\t6\t 10. 77.  0. 22\t025A7E000002\t  0.  0.  0.  0\t  0.  0.  0.  0\n"));
+        QVERIFY(Cli(dir, {"dhcp", "remove", "10.77.0.21"}).status == 0);
+        QVERIFY(Cli(dir, {"dhcp", "remove", "02:5a:7e:00:00:02"}).status == 0);
+        QCOMPARE(ReadStoreFile(table), QByteArray());
+
+        // The Add dialog's OK remembers the MAC; the history lists the newest first.
+        run = Cli(dir, {"history", "--json"});
+        QCOMPARE(run.out, QStringLiteral("{\"mac\":\"02:5A:7E:00:00:02\"}\n{\"mac\":\"02:5A:7E:00:00:01\"}\n"));
+        QVERIFY(Cli(dir, {"history", "--clear"}).status == 0);
+        QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("mach.ini"))), QByteArray());
+        QCOMPARE(Cli(dir, {"history"}).out, QString());
+    }
+
+    // Every subcommand has its help; a usage error is exit status 2.
+    void helpAndUsage()
+    {
+        GuiTestEnv env;
+        for (const char* command :
+             {"find", "clear", "login", "passwd", "netmode", "serial", "dhcp", "history", "apply"}) {
+            const Run run = Cli(env.StoreDir(), {QString::fromLatin1(command), "--help"});
+            QCOMPARE(run.status, 0);
+            QVERIFY2(run.out.startsWith(QStringLiteral("Usage: corvane-cli %1").arg(QLatin1String(command))),
+                     qPrintable(run.out));
+        }
+        QCOMPARE(Cli(env.StoreDir(), {"frobnicate"}).status, 2);
+        QCOMPARE(Cli(env.StoreDir(), {}).status, 2);
+        QCOMPARE(Cli(env.StoreDir(), {"find"}).status, 2);
+    }
+
     // A plan: good rows carried out side by side, bad rows named by line and column and skipped.
     void applyPlan()
     {
