@@ -166,9 +166,9 @@ private slots:
         const QStringList requests = sim.LoggedRequests();
         QCOMPARE(requests.size(), 5);
         QCOMPARE(requests[2], wire::kFindRequest55);
-        // Notifier 1:30 is 59 units of 91 s; dynamic client; ports 6001 and 7001.
+        // Notifier 1:30 is 59 units of 91 s; dynamic client (mode 0); ports 6001 and 7001.
         QCOMPARE(requests[3],
-                 kHeader55 + QStringLiteral(" 72 3b 01 17 71 0a 00 00 02 1b 59 0a 00 00 03 00 00 00 00 00 00 00 00"));
+                 kHeader55 + QStringLiteral(" 72 3b 00 17 71 0a 00 00 02 1b 59 0a 00 00 03 00 00 00 00 00 00 00 00"));
         // 19200 (divisor 6), 7 bits, 2 stop bits, even parity, hardware flow, unlimited.
         QCOMPARE(requests[4], kHeader55 + QStringLiteral(" 71 00 06 1e 02 00 ff 00"));
         QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("mach.ini"))), kHistory55);

@@ -99,7 +99,10 @@ private slots:
         stranger->Stop();
         QCOMPARE(ReadFile(env.StoreFile(QStringLiteral("dhcp.ini"))), kDhcpIni);
 
-        VethBed::Child* child = bed.StartClient(VethBed::Client::Udhcpc, *link, QStringLiteral("02:5a:7e:00:00:01"));
+        // The stranger's link went with its namespace.
+        const std::optional<VethBed::Link> second = bed.AddLink(kServer);
+        QVERIFY2(second, qPrintable(bed.Error()));
+        VethBed::Child* child = bed.StartClient(VethBed::Client::Udhcpc, *second, QStringLiteral("02:5a:7e:00:00:01"));
         QVERIFY2(child, qPrintable(bed.Error()));
         const bool leased = child->WaitForOutput(QStringLiteral("bed-lease: "), kLeaseTimeoutMs);
         const VethBed::Lease lease = child->ReportedLease();
