@@ -318,7 +318,12 @@ int CCliApp::RunDevice(const std::string& command, const std::vector<std::string
         } else if (name == "new-password") {
             job.newPassword = value;
         } else if (name != "yes" && !CJobSettings::Apply(name, value, job, error)) {
-            printer.Print(InvalidResult(command, corvane::MacText(job.mac), "--" + error));
+            // Named as the option: invalid --port "x" (...).
+            const std::string prefix = "invalid ";
+            if (error.compare(0, prefix.size(), prefix) == 0) {
+                error.insert(prefix.size(), "--");
+            }
+            printer.Print(InvalidResult(command, corvane::MacText(job.mac), error));
             return 2;
         }
     }

@@ -11,10 +11,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace pages_e2e;
@@ -160,8 +162,9 @@ private slots:
                         "--data-server-ip", "10.0.0.3", "--notifier", "1:30", "--ip-mode", "dynamic"});
         QVERIFY2(run.status == 0, qPrintable(Describe(run)));
         run = Cli(dir, {"serial", kMac, "--baud", "19200", "--parity", "even", "--data-bits", "7", "--stop-bits", "2",
-                        "--flow", "hardware", "--time", "unlimited"});
+                        "--flow", "hardware", "--time", "unlimited", "--quiet"});
         QVERIFY2(run.status == 0, qPrintable(Describe(run)));
+        QCOMPARE(run.out + run.err, QString());
 
         const QStringList requests = sim.LoggedRequests();
         QCOMPARE(requests.size(), 5);
@@ -269,7 +272,7 @@ private slots:
             << QStringList{"netmode", kMac, "--data-server-ip", "10.0.0.3", "--notifier", "6:01"}
             << "00:11:22:33:44:55 netmode: Out of Range - The maximum notifier time is 6 hours !! (Alert)\n";
         QTest::newRow("bad address") << QStringList{"netmode", kMac, "--data-server-ip", "10.0.0.256"}
-                                     << "00:11:22:33:44:55 netmode: --invalid data-server-ip \"10.0.0.256\" (an IPv4 "
+                                     << "00:11:22:33:44:55 netmode: invalid --data-server-ip \"10.0.0.256\" (an IPv4 "
                                         "address such as 10.0.0.2)\n";
         QTest::newRow("serial time") << QStringList{"serial", kMac, "--time", "101"}
                                      << "00:11:22:33:44:55 serial: The time is out of range(2-100). (Check!!)\n";
@@ -412,6 +415,57 @@ private slots:
         QCOMPARE(Cli(env.StoreDir(), {"frobnicate"}).status, 2);
         QCOMPARE(Cli(env.StoreDir(), {}).status, 2);
         QCOMPARE(Cli(env.StoreDir(), {"find"}).status, 2);
+    }
+
+    // Ten verifications a second apart after the 3 s wait, then the page's failure message.
+    void passwdGivesUpAfterTenVerifications()
+    {
+        GuiTestEnv env;
+        GiveCredentials("001122334455", "abc", "pw");
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55 + QStringLiteral(",mute=99+98")})), qPrintable(sim.Error()));
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = Cli(env.StoreDir(), {"passwd", kMac, "--new-id", "new", "--new-password", "secret"});
+        const qint64 took = clock.elapsed();
+        QVERIFY2(run.status == 1, qPrintable(Describe(run)));
+        QCOMPARE(run.err, QStringLiteral("00:11:22:33:44:55 passwd: Password Setting Failed! \nThere's No Response !! "
+                                         "(Failure!)\n"));
+        QStringList expected{wire::kChange55};
+        for (int i = 0; i < 10; ++i) {
+            expected << wire::kVerify55;
+        }
+        QCOMPARE(sim.LoggedRequests(), expected);
+        // 3 s, nine periods between the ten verifications, and the tenth's own period.
+        QVERIFY2(took >= 13000, qPrintable(QString::number(took)));
+        QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("pwd.ini"))), kStoreAbc);
+    }
+
+    // Without --yes, clear asks on a terminal and goes on only for "y".
+    void clearAsksOnATerminal()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) {
+            QSKIP("script (util-linux) is missing");
+        }
+        GuiTestEnv env;
+        GiveCredentials("001122334455", "abc", "pw");
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55})), qPrintable(sim.Error()));
+        for (const QByteArray& answer : {QByteArray("n\n"), QByteArray("y\n")}) {
+            QProcess process;
+            process.setWorkingDirectory(env.StoreDir());
+            process.start(QStringLiteral("script"),
+                          {"-qec", QStringLiteral("%1 clear %2").arg(QStringLiteral(CORVANE_CLI), kMac), "/dev/null"});
+            process.write(answer);
+            process.closeWriteChannel();
+            QVERIFY(process.waitForFinished(10000));
+            const QString output = QString::fromUtf8(process.readAll());
+            QVERIFY2(
+                output.contains(QStringLiteral("IP Clear: You are to clear the IP from Device !! Continue? (y/N)")),
+                qPrintable(output));
+            QCOMPARE(process.exitCode(), answer == "y\n" ? 0 : 2);
+        }
+        QCOMPARE(sim.LoggedRequests(), QStringList{wire::kClearRequest55});
     }
 
     // A plan: good rows carried out side by side, bad rows named by line and column and skipped.
