@@ -486,7 +486,7 @@ private slots:
                         "00:11:22:33:44:55,abc,pw,,,,,\n"
                         "00:11:22:33:44:88,abc,pw,\n"
                         "00:11:22:33:44:99,abc,pw,,,,,101\n"
-                        "00:11:22:33:44:77,abc,pw,,,,,8\n");
+                        "\"00:11:22:33:44:77\",\"abc\",pw,,,,,8\n");
         const Run run = Cli(env.StoreDir(), {"apply", plan});
         QVERIFY2(run.status == 2, qPrintable(Describe(run)));
         QCOMPARE(run.out,
