@@ -13,10 +13,14 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -223,21 +227,38 @@ bool CCliApp::ReadCommon(const CCommandLine& line, ExchangeOptions& options)
 
 std::vector<ExchangeResult> CCliApp::RunJobs(const std::vector<DeviceJob>& jobs, const ExchangeOptions& options)
 {
+    // One socket per device in flight: as many at once as the descriptor limit leaves room for.
+    std::size_t limit = kMaxInFlight;
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
+        const auto room = files.rlim_cur > 64 ? static_cast<std::size_t>(files.rlim_cur - 64) : std::size_t{1};
+        limit = std::min(limit, room);
+    }
     std::vector<std::unique_ptr<CDeviceExchange>> exchanges;
-    std::size_t running = jobs.size();
-    QEventLoop loop;
     for (const DeviceJob& job : jobs) {
         exchanges.push_back(std::make_unique<CDeviceExchange>(job, options));
-        QObject::connect(exchanges.back().get(), &CDeviceExchange::finished, &loop, [&running, &loop] {
-            if (--running == 0) {
+    }
+    QEventLoop loop;
+    std::size_t started = 0;
+    std::size_t done = 0;
+    std::function<void()> startNext = [&] {
+        while (started < exchanges.size() && started - done < limit) {
+            exchanges[started++]->Start();
+        }
+    };
+    for (const auto& exchange : exchanges) {
+        QObject::connect(exchange.get(), &CDeviceExchange::finished, &loop, [&] {
+            ++done;
+            if (done == exchanges.size()) {
                 loop.quit();
+            } else {
+                // Started from the event loop, not from within the one that just ended.
+                QTimer::singleShot(0, &loop, startNext);
             }
         });
     }
-    for (const auto& exchange : exchanges) {
-        exchange->Start();
-    }
-    if (running > 0) {
+    startNext();
+    if (done < exchanges.size()) {
         loop.exec();
     }
     // The MACs of exchanges that ended before their history was written.

@@ -20,6 +20,9 @@ public:
 
     int Run();
 
+    // Devices in flight at once at most (each holds a socket).
+    static constexpr std::size_t kMaxInFlight = 512;
+
     static const char* Usage(const std::string& command);
 
 private:
