@@ -3,6 +3,7 @@
 #include "controls/IPAddressField.h"
 #include "controls/MessageBox.h"
 #include "dhcp/AdvancedServerSetDlg.h"
+#include "dhcp/ClientChecks.h"
 #include "dhcp/DhcpEngine.h"
 #include "discovery/MacPartFields.h"
 #include "stores/AdvancedServerDB.h"
@@ -217,12 +218,8 @@ void CBootpEditDlg::OnOK()
     }
 
     if (m_nMode == kAddMode) {
-        if (IsZero(ip)) {
-            CMessageBox::Show(this, QStringLiteral("Input the client IP Addess !!"), kInputErrorCaption);
-            return;
-        }
-        if (ip[3] == 0 || ip[3] == 255) {
-            CMessageBox::Show(this, QStringLiteral("Wrong IP Addess !!"), kInputErrorCaption);
+        if (const auto refusal = corvane::dhcp::CheckNewClient(ip)) {
+            CMessageBox::Show(this, QString::fromLatin1(refusal->c_str()), kInputErrorCaption);
             return;
         }
         if (m_strMacText.isEmpty()) {

@@ -107,7 +107,11 @@ QPushButton* MakeButton(const QString& text, const QString& name, const QString&
 
 } // namespace
 
-CIPPage::CIPPage(QWidget* parent) : QWidget(parent)
+CIPPage::CIPPage(QWidget* parent)
+    : QWidget(parent),
+      m_responder({[this](const std::string& status) { SetStatus(QString::fromStdString(status)); },
+                   [this](const dhcp::Screening& screening) { m_strLastMac = dhcp::MacParts(screening.mac); },
+                   [this](const dhcp::Screening&) { return OnUnknownClient(); }})
 {
     setObjectName(QStringLiteral("ipPage"));
 
@@ -488,77 +492,33 @@ void CIPPage::OnDhcpStop()
 void CIPPage::OnServerReceive()
 {
     // The socket that received this request. The operator may stop the server, or stop and start
-    // it again, while the Add dialog below is open: the reply then goes nowhere.
+    // it again, while the Add dialog is open: the reply then goes nowhere.
     const QPointer<CServerSocket> socket = m_pServerSocket.get();
     if (!socket) {
         return;
     }
-    std::array<std::uint8_t, dhcp::kRequestCapacity> buffer{};
-    const qint64 read = socket->Receive(buffer.data(), static_cast<qint64>(buffer.size()));
-    const int interfaceIndex = socket->LastInterfaceIndex();
-    if (read < 0) {
+    CDhcpResponder::Request request;
+    if (!CDhcpResponder::Read(*socket, request)) {
         SetStatus(dhcp::kStatusReceiveError);
         return;
     }
     if (m_bBusy) {
         return;
     }
-    const auto length = static_cast<std::size_t>(read);
+    m_responder.Answer(request, socket);
+}
 
-    const dhcp::Screening screening = dhcp::ScreenRequest(buffer.data(), length);
-    switch (screening.verdict) {
-    case dhcp::Verdict::Ignore:
-        return;
-    case dhcp::Verdict::NotRequest:
-        SetStatus(dhcp::kStatusReceived);
-        SetStatus(dhcp::kStatusNotRequest);
-        return;
-    case dhcp::Verdict::Accepted:
-        SetStatus(dhcp::kStatusReceived);
-        SetStatus(dhcp::kStatusAccepted);
-        break;
-    }
-
-    m_tables.Refresh();
-    m_strLastMac = dhcp::MacParts(screening.mac);
-    std::optional<dhcp::ClientEntry> entry = m_tables.FindMAC(screening.macText);
-    if (!entry) {
-        // Set before the dialog opens: the requests that arrive meanwhile are dropped.
-        m_bBusy = 1;
-        if (OnAddEntry() == 0) {
-            OnDhcpStop();
-            m_bBusy = 0;
-            return;
-        }
+bool CIPPage::OnUnknownClient()
+{
+    // Set before the dialog opens: the requests that arrive meanwhile are dropped.
+    m_bBusy = 1;
+    if (OnAddEntry() == 0) {
+        OnDhcpStop();
         m_bBusy = 0;
-        m_tables.Refresh();
-        entry = m_tables.FindMAC(screening.macText);
-        if (!entry) {
-            SetStatus(QString::fromStdString(dhcp::NotFoundText(screening.macText)));
-            return;
-        }
+        return false;
     }
-
-    const std::optional<dhcp::Ipv4> host = CHostAddress::Of(interfaceIndex);
-    const dhcp::Answer answer = dhcp::BuildAnswer(buffer.data(), length, *entry, m_tables.Settings(), host);
-    if (!answer.reply) {
-        SetStatus(QString::fromStdString(answer.status));
-        return;
-    }
-    const dhcp::Reply& reply = *answer.reply;
-    QHostAddress source;
-    if (host) {
-        const dhcp::Ipv4& a = *host;
-        source = QHostAddress((quint32(a[0]) << 24) | (quint32(a[1]) << 16) | (quint32(a[2]) << 8) | quint32(a[3]));
-    }
-    const auto size = static_cast<qint64>(reply.bytes.size());
-    bool sent = false;
-    if (socket && socket->IsOpen()) {
-        socket->SetSockOpt(SO_BROADCAST, 1);
-        sent = socket->SendToInterface(reply.bytes.data(), size, dhcp::kClientPort, QString(), interfaceIndex,
-                                       source) == size;
-    }
-    SetStatus(QString::fromStdString(sent ? reply.sentText : reply.sendErrorText));
+    m_bBusy = 0;
+    return true;
 }
 
 void CIPPage::OnIpFind()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dhcp/ServerTables.h"
+#include "dhcp/DhcpResponder.h"
 #include "discovery/MacParts.h"
 #include "link/ServerSocket.h"
 
@@ -96,13 +96,16 @@ protected:
 private:
     void SetStatus(const QString& status);
     void SetStatus(const char* status);
+    // A request from a served device the table does not hold: the Add dialog with its MAC. False
+    // when nothing was added (the server has stopped then).
+    bool OnUnknownClient();
     void ShowStatus();
     void ShowStopped();
     // The six column texts of a row.
     QStringList RowTexts(int row) const;
     void SetRow(int row, const QStringList& texts);
 
-    CServerTables m_tables;
+    CDhcpResponder m_responder;
     QString m_strStatus;
     QPushButton* m_addButton = nullptr;
     QPushButton* m_editButton = nullptr;

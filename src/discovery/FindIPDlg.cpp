@@ -6,7 +6,6 @@
 #include "discovery/SysInfoDlg.h"
 #include "link/CommandCodec.h"
 #include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -114,7 +113,7 @@ void CFindIPDlg::EndSearch()
     if (m_pSocket) {
         m_pSocket->Close();
     }
-    m_nDots = 0;
+    m_tick.Reset();
     m_findButton->setText(QStringLiteral("Find"));
     m_bFinding = 0;
 }
@@ -178,27 +177,17 @@ void CFindIPDlg::OnTimer()
         return;
     }
 
-    CPwdFDB passwords;
-    passwords.Load();
-    const int index = passwords.FindMAC(corvane::MacPartKey(m_strMacPart));
-    if (index == -1) {
+    const corvane::MacAddress mac = corvane::MacPartAddress(m_strMacPart);
+    const std::optional<corvane::Datagram> request = CFindTick::Request(mac, corvane::MacPartKey(m_strMacPart));
+    if (!request) {
         EndSearch();
         CMessageBox::Show(this, QStringLiteral("You must set the ID and Password !!"), QStringLiteral("Warning"));
         return;
     }
-    passwords.SetCurrent(index);
-    const std::string id = passwords.GetID();
-    const std::string password = passwords.GetPassword();
+    m_abyMac = mac;
+    m_pSocket->SendTo(request->data(), static_cast<qint64>(request->size()), corvane::kDevicePort);
 
-    m_abyMac = corvane::MacPartAddress(m_strMacPart);
-    const corvane::Datagram request = corvane::BuildFindRequest(m_abyMac, id, password);
-    m_pSocket->SendTo(request.data(), static_cast<qint64>(request.size()), corvane::kDevicePort);
-
-    if (m_nDots == 5) {
-        m_nDots = 0;
-    }
-    SetStatus(kSendingStatus + QString(m_nDots, QLatin1Char('.')));
-    ++m_nDots;
+    SetStatus(kSendingStatus + QString(m_tick.NextDots(), QLatin1Char('.')));
 
     QThread::msleep(static_cast<unsigned long>(s_nSendPauseMs));
 }

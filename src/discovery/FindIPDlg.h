@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/ExchangeSupport.h"
+#include "discovery/FindTick.h"
 #include "discovery/MacParts.h"
 #include "link/ClientSocket.h"
 
@@ -26,8 +27,8 @@ class CFindIPDlg final : public QDialog, public CExchangeSupport, public IClient
     Q_DISABLE_COPY_MOVE(CFindIPDlg)
 
 public:
-    static constexpr int kFindPeriodMs = 1000;
-    static constexpr int kSendPauseMs = 100;
+    static constexpr int kFindPeriodMs = CFindTick::kFindPeriodMs;
+    static constexpr int kSendPauseMs = CFindTick::kSendPauseMs;
 
     explicit CFindIPDlg(QWidget* parent = nullptr);
     ~CFindIPDlg() override;
@@ -63,7 +64,7 @@ private:
     static inline int s_nSendPauseMs = kSendPauseMs;
 
     int m_bFinding = 0;
-    int m_nDots = 0;
+    CFindTick m_tick;
     bool m_bInTick = false;
     corvane::MacAddress m_abyMac{};
     std::unique_ptr<CClientSocket> m_pSocket;

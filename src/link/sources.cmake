@@ -1,7 +1,7 @@
 target_sources(corvane_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandCodec.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConfigCodec.cpp)
-target_sources(corvane_gui PRIVATE
+target_sources(corvane_net PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/UdpSocket.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClientSocket.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServerSocket.cpp

@@ -193,7 +193,7 @@ void CPasswordPage::OnSend()
         return;
     }
     SendRequest(corvane::BuildChangeRequest(Mac(), m_strId, m_strPassword, m_strNewId, m_strNewPassword));
-    m_nAttempts = 0;
+    m_verification.Start();
     m_changeTimer->start(s_nAnswerWaitMs);
 }
 
@@ -208,20 +208,20 @@ void CPasswordPage::OnNoChangeAnswer()
 {
     UpdateData(true);
     m_changeTimer->stop();
+    // The first verification is always due.
+    m_verification.Next();
     SendConfirmation(m_strNewId, m_strNewPassword);
-    ++m_nAttempts;
     m_verifyTimer->start(s_nVerifyPeriodMs);
 }
 
 void CPasswordPage::OnVerifyTick()
 {
-    if (m_nAttempts >= kMaxVerifications) {
+    if (!m_verification.Next()) {
         m_verifyTimer->stop();
         Show(corvane::kMsgVerifyNoResponse);
         return;
     }
     SendConfirmation(m_strNewId, m_strNewPassword);
-    ++m_nAttempts;
 }
 
 long CPasswordPage::OnReceiveReply()

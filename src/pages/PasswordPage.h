@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pages/ChangeVerification.h"
 #include "pages/ConfigPage.h"
 
 #include <string>
@@ -20,9 +21,9 @@ class CPasswordPage final : public CConfigPage
 
 public:
     // How long an answer is awaited, and the period of the verification requests.
-    static constexpr int kAnswerWaitMs = 3000;
-    static constexpr int kVerifyPeriodMs = 1000;
-    static constexpr int kMaxVerifications = 10;
+    static constexpr int kAnswerWaitMs = CChangeVerification::kAnswerWaitMs;
+    static constexpr int kVerifyPeriodMs = CChangeVerification::kVerifyPeriodMs;
+    static constexpr int kMaxVerifications = CChangeVerification::kMaxVerifications;
     // Tests shorten the waits.
     static void SetTimings(int answerWaitMs, int verifyPeriodMs);
 
@@ -41,7 +42,7 @@ public:
 
     bool IsChangeMode() const { return m_bChangeMode; }
     bool IsConfirmOutstanding() const { return m_bConfirmOutstanding; }
-    int Attempts() const { return m_nAttempts; }
+    int Attempts() const { return m_verification.Attempts(); }
 
     std::string m_strId;
     std::string m_strPassword;
@@ -66,7 +67,7 @@ private:
 
     bool m_bChangeMode = false;
     bool m_bConfirmOutstanding = false;
-    int m_nAttempts = 0;
+    CChangeVerification m_verification;
 
     QLineEdit* m_editId = nullptr;
     QLineEdit* m_editPassword = nullptr;

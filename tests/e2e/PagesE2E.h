@@ -4,6 +4,7 @@
 // edit, the page's Send, and the requests the stand-in received.
 
 #include "DiscoveryE2E.h"
+#include "WireGolden.h"
 
 #include "controls/IPAddressField.h"
 #include "controls/MacAddrEdit.h"
@@ -21,8 +22,7 @@ using discovery_e2e::ReadStoreFile;
 
 inline const QString kDevice55 = QStringLiteral("mac=00:11:22:33:44:55,id=abc,password=pw,ip=10.0.0.5");
 inline const QString kDevice66 = QStringLiteral("mac=00:11:22:33:44:66,id=abc,password=pw,ip=10.0.0.6");
-// The first 22 bytes of every request to 00:11:22:33:44:55 with ID abc and password pw.
-inline const QString kHeader55 = QStringLiteral("00 11 22 33 44 55 61 62 63 00 00 00 00 00 70 77 00 00 00 00 00 00");
+using wire::kHeader55;
 // "mach.ini" after a Send to 00:11:22:33:44:55.
 inline const QByteArray kHistory55("[1]\t 0:17:34:51:68:85\n");
 

@@ -3,6 +3,7 @@
 // namespace.
 
 #include "DiscoveryE2E.h"
+#include "WireGolden.h"
 
 #include "controls/IPAddressField.h"
 #include "dhcp/IPPage.h"
@@ -26,9 +27,7 @@ using namespace discovery_e2e;
 
 namespace {
 
-// The IP-clear request for 00:11:22:33:44:55 with ID abc and password pw.
-const QString kClearRequest55 = QStringLiteral("00 11 22 33 44 55 61 62 63 00 00 00 00 00 70 77 00 00 00 00 00 00 "
-                                               "36 00 11 22 33 44 55 00 00 00");
+using wire::kClearRequest55;
 const QString kDevice55 = QStringLiteral("mac=00:11:22:33:44:55,id=abc,password=pw,ip=10.0.0.5");
 
 using Messages = QList<MessageRecorder::Message>;

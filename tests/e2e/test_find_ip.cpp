@@ -2,6 +2,7 @@
 // stand-in as a separate process, inside a private network namespace.
 
 #include "DiscoveryE2E.h"
+#include "WireGolden.h"
 
 #include "controls/IPAddressField.h"
 #include "discovery/FindIPDlg.h"
@@ -35,9 +36,7 @@ constexpr int kFastPauseMs = 5;
 
 const QString kSending = QStringLiteral("Sending IP-Find broadcast msg ");
 
-// The IP-find request for 00:11:22:33:44:55 with ID abc and password pw.
-const QString kFindRequest55 = QStringLiteral("00 11 22 33 44 55 61 62 63 00 00 00 00 00 70 77 00 00 00 00 00 00 "
-                                              "35 00 11 22 33 44 55 00 00 00");
+using wire::kFindRequest55;
 
 const QString kDevice55 = QStringLiteral(
     "mac=00:11:22:33:44:55,id=abc,password=pw,ip=10.0.0.5,router=10.0.0.9,baseport=6001,mode=6,tcpstate=0,"

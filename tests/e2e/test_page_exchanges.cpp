@@ -33,11 +33,8 @@ const MessageRecorder::Message kNetworkModeDone{"System Configuration Setting Co
 const MessageRecorder::Message kSerialDone{"Serial Setting Completed !!", "Done!!"};
 const MessageRecorder::Message kWrongPassword{"Wrong Password!!", "Error!!"};
 
-// Notifier 0 h 5 min, "Static IP", "Server", port 6001, server 10.0.0.2:6001, data server 10.0.0.3.
-const QString kNetworkModeRequest =
-    kHeader55 + QStringLiteral(" 72 03 05 17 71 0a 00 00 02 17 71 0a 00 00 03 00 00 00 00 00 00 00 00");
-// "9600", "NONE", "8 bits", "1", "NONE", time 4.
-const QString kSerialRequest = kHeader55 + QStringLiteral(" 71 00 0c 03 01 00 0a 00");
+using wire::kNetworkModeRequest;
+using wire::kSerialRequest;
 
 std::unique_ptr<CConfigPage> MakePage(const QString& kind)
 {

@@ -41,12 +41,9 @@ const MessageRecorder::Message kChangeDone{"Password Setting Completed!!", "Done
 const MessageRecorder::Message kVerified{"Password has Changed !!", "CHECK!!"};
 const MessageRecorder::Message kVerifyFailed{"Password Setting Failed! \nThere's No Response !!", "Failure!"};
 
-// Confirmation of abc / pw, the change to new / secret, and the verification with new / secret.
-const QString kConfirm55 = kHeader55 + QStringLiteral(" 98 00 00 00 00 00 00 00");
-const QString kChange55 = kHeader55 + QStringLiteral(" 99 6e 65 77 00 00 00 00 00 73 65 63 72 65 74 00 00 00 00 00 "
-                                                     "00 00 00");
-const QString kVerify55 = QStringLiteral("00 11 22 33 44 55 6e 65 77 00 00 00 00 00 73 65 63 72 65 74 00 00 98 00 00 "
-                                         "00 00 00 00 00");
+using wire::kChange55;
+using wire::kConfirm55;
+using wire::kVerify55;
 
 const QByteArray kStoreAbc("\n[1]\nMAC : 001122334455 \nID : abc \nPassword : pw \n");
 const QByteArray kStoreNew("\n[1]\nMAC : 001122334455 \nID : new \nPassword : secret \n");

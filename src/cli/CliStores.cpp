@@ -1,0 +1,213 @@
+#include "cli/CliStores.h"
+
+#include "stores/AdvancedServerDB.h"
+#include "stores/BootPFDB.h"
+#include "stores/FileDB.h"
+#include "stores/MacHistoryFDB.h"
+#include "stores/PwdFDB.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+struct PendingCredentials
+{
+    std::string key;
+    std::string id;
+    std::string password;
+    std::function<void(bool)> written;
+};
+
+std::vector<corvane::MacAddress> s_pendingMacs;
+std::vector<PendingCredentials> s_pendingCredentials;
+bool s_bFlushScheduled = false;
+
+void ScheduleFlush()
+{
+    if (!s_bFlushScheduled) {
+        s_bFlushScheduled = true;
+        QTimer::singleShot(0, [] { CCliStores::Flush(); });
+    }
+}
+
+MacBytes Bytes(const corvane::MacAddress& mac)
+{
+    MacBytes bytes{};
+    for (std::size_t k = 0; k < 6; ++k) {
+        bytes[k] = mac[k];
+    }
+    return bytes;
+}
+
+} // namespace
+
+void CCliStores::Install()
+{
+    const std::string directory = QDir::currentPath().toStdString();
+    CFileDB::SetDirectoryProvider([directory] { return directory; });
+    CFileDB::SetMessageSink([](const std::string& text, const std::string& caption) {
+        std::fprintf(stderr, "corvane-cli: %s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
+    });
+}
+
+void CCliStores::RememberMac(const corvane::MacAddress& mac)
+{
+    CMacHistoryFDB::Remember(Bytes(mac));
+}
+
+void CCliStores::QueueMac(const corvane::MacAddress& mac)
+{
+    s_pendingMacs.push_back(mac);
+    ScheduleFlush();
+}
+
+void CCliStores::QueueCredentials(const std::string& key, const std::string& id, const std::string& password,
+                                  std::function<void(bool written)> written)
+{
+    s_pendingCredentials.push_back({key, id, password, std::move(written)});
+    ScheduleFlush();
+}
+
+void CCliStores::Flush()
+{
+    s_bFlushScheduled = false;
+    const std::vector<corvane::MacAddress> macs = std::exchange(s_pendingMacs, {});
+    const std::vector<PendingCredentials> credentials = std::exchange(s_pendingCredentials, {});
+    if (!macs.empty()) {
+        // As CMacHistoryFDB::Remember for each, in turn, with one load and one save.
+        CMacHistoryFDB history;
+        history.Load();
+        bool added = false;
+        for (const corvane::MacAddress& mac : macs) {
+            if (history.Find(Bytes(mac)) == -1 && history.Append() != -1) {
+                history.SetRecord(Bytes(mac), -1);
+                added = true;
+            }
+        }
+        if (added) {
+            history.Save();
+        }
+    }
+    if (credentials.empty()) {
+        return;
+    }
+    // As CPwdFDB::Remember for each, in turn, with one load and one save.
+    CPwdFDB passwords;
+    passwords.Load();
+    std::vector<bool> stored;
+    for (const PendingCredentials& entry : credentials) {
+        const int index = passwords.FindMAC(entry.key);
+        if (index == -1) {
+            if (passwords.Append() == -1) {
+                stored.push_back(false);
+                continue;
+            }
+        } else {
+            passwords.SetCurrent(index);
+        }
+        passwords.SetRecord(entry.key, entry.id, entry.password, -1);
+        stored.push_back(true);
+    }
+    const bool saved = passwords.Save();
+    for (std::size_t i = 0; i < credentials.size(); ++i) {
+        if (credentials[i].written) {
+            credentials[i].written(saved && stored[i]);
+        }
+    }
+}
+
+std::vector<corvane::MacAddress> CCliStores::History()
+{
+    CMacHistoryFDB history;
+    history.Load();
+    std::vector<corvane::MacAddress> macs;
+    for (int i = history.GetCount() - 1; i >= 0; --i) {
+        const MacBytes bytes = history.GetRecord(i);
+        corvane::MacAddress mac{};
+        for (std::size_t k = 0; k < 6; ++k) {
+            mac[k] = static_cast<std::uint8_t>(bytes[k]);
+        }
+        macs.push_back(mac);
+    }
+    return macs;
+}
+
+bool CCliStores::ClearHistory()
+{
+    CMacHistoryFDB history;
+    return history.Clear();
+}
+
+std::optional<std::pair<std::string, std::string>> CCliStores::Credentials(const std::string& key)
+{
+    CPwdFDB passwords;
+    passwords.Load();
+    const int index = passwords.FindMAC(key);
+    if (index == -1) {
+        return std::nullopt;
+    }
+    passwords.SetCurrent(index);
+    return std::make_pair(passwords.GetID(), passwords.GetPassword());
+}
+
+std::vector<corvane::dhcp::ClientEntry> CCliStores::DhcpEntries()
+{
+    CBootPFDB table;
+    table.Load();
+    std::vector<corvane::dhcp::ClientEntry> entries;
+    for (int i = 0; i < table.GetCount(); ++i) {
+        corvane::dhcp::ClientEntry entry;
+        table.GetRecord(i, entry.nHType, entry.nHlen, entry.ip, entry.mac, entry.gateway, entry.subnet);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+CCliStores::AddResult CCliStores::AddDhcpEntry(const corvane::dhcp::ClientEntry& entry)
+{
+    // As the IP Address page adds what the Add dialog gave.
+    CBootPFDB table;
+    table.Load();
+    if (table.Find(entry.ip, entry.mac) != -1) {
+        return AddResult::Duplicate;
+    }
+    if (table.Append() == -1) {
+        return AddResult::Failed;
+    }
+    table.SetRecord(entry.nHType, entry.nHlen, entry.ip, entry.mac, entry.gateway, entry.subnet);
+    return table.Save() ? AddResult::Added : AddResult::Failed;
+}
+
+int CCliStores::RemoveDhcpEntries(const std::string& macKey, const std::string& paddedIp)
+{
+    CBootPFDB table;
+    table.Load();
+    int removed = 0;
+    for (int i = table.GetCount() - 1; i >= 0; --i) {
+        int type = 0;
+        int length = 0;
+        std::string ip;
+        std::string mac;
+        std::string gateway;
+        std::string subnet;
+        table.GetRecord(i, type, length, ip, mac, gateway, subnet);
+        if (mac == macKey || ip == paddedIp) {
+            table.Delete(i);
+            ++removed;
+        }
+    }
+    if (removed == 0) {
+        return 0;
+    }
+    return table.Save() ? removed : -1;
+}
+
+std::string CCliStores::DefaultRouter()
+{
+    CAdvancedServerDB settings;
+    settings.Load();
+    return settings.GetRouter(0);
+}
