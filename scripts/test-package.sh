@@ -13,9 +13,11 @@ NETNS_RUN=$CORVANE_ROOT/tests/netns-run
 # What the package holds, every file of it.
 EXPECTED_FILES=(
     /usr/bin/Corvane
+    /usr/bin/corvane-cli
     /usr/bin/devicesim
     /usr/share/applications/corvane.desktop
     /usr/share/icons/hicolor/scalable/apps/corvane.svg
+    /usr/share/man/man1/corvane-cli.1
 )
 PROFILE_SECTION='[Corvane%20Utility%20Software%20for%20CV%2048x]'
 
