@@ -116,9 +116,24 @@ void CAdvancedServerSetDlg::AppendRow(const QString& router)
     m_listRouter->setItem(row, 0, new QTableWidgetItem(router));
 }
 
+void CAdvancedServerSetDlg::AddRouter(const std::string& router)
+{
+    if (m_settings.AddRouter(router)) {
+        m_routerChanges.push_back({true, router});
+    }
+}
+
+void CAdvancedServerSetDlg::RemoveRouter(int index)
+{
+    const std::string router = m_settings.GetRouter(index);
+    m_settings.RemoveRouter(index);
+    m_routerChanges.push_back({false, router});
+}
+
 void CAdvancedServerSetDlg::OnInitDialog()
 {
     m_listRouter->setRowCount(0);
+    m_routerChanges.clear();
     m_settings.Load();
     for (int i = 0; i < m_settings.GetRouterCount(); ++i) {
         AppendRow(QString::fromStdString(m_settings.GetRouter(i)));
@@ -172,6 +187,7 @@ void CAdvancedServerSetDlg::OnAddRouter()
         return;
     }
     if (m_settings.AddRouter(router)) {
+        m_routerChanges.push_back({true, router});
         AppendRow(input.m_strIP);
     }
 }
@@ -201,8 +217,8 @@ void CAdvancedServerSetDlg::OnEditRouter()
         return;
     }
     // The edited router goes to the end of the list.
-    m_settings.RemoveRouter(index);
-    m_settings.AddRouter(router);
+    RemoveRouter(index);
+    AddRouter(router);
     m_listRouter->removeRow(row);
     m_nSelRouter = -1;
     AppendRow(input.m_strIP);
@@ -221,7 +237,7 @@ void CAdvancedServerSetDlg::OnRemoveRouter()
         CMessageBox::Show(this, kNotInDb, kWarningCaption);
         return;
     }
-    m_settings.RemoveRouter(index);
+    RemoveRouter(index);
     m_listRouter->removeRow(row);
     m_nSelRouter = -1;
 }
@@ -233,13 +249,26 @@ void CAdvancedServerSetDlg::OnOK()
                           QStringLiteral("Check Router"));
         return;
     }
-    m_settings.SetDomainName("removed");
-    m_settings.SetServerIP(m_ipServer->Text().toStdString());
-    m_settings.SetLeaseTime(-1);
+    const std::string serverIP = m_ipServer->Text().toStdString();
+    const bool saved = m_settings.Update([this, &serverIP](CAdvancedServerDB& settings) {
+        for (const RouterChange& change : m_routerChanges) {
+            const int index = settings.FindRouter(change.router);
+            if (change.add && index == -1) {
+                settings.AddRouter(change.router);
+            } else if (!change.add && index != -1) {
+                settings.RemoveRouter(index);
+            }
+        }
+        settings.SetDomainName("removed");
+        settings.SetServerIP(serverIP);
+        settings.SetLeaseTime(-1);
+        return true;
+    });
     // A file that could not be written has been reported by the store; the dialog stays open so
     // that nobody is told the settings were updated.
-    if (!m_settings.Save()) {
+    if (!saved) {
         return;
     }
+    m_routerChanges.clear();
     accept();
 }

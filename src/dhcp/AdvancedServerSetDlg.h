@@ -5,14 +5,19 @@
 
 #include <QString>
 
+#include <string>
+#include <vector>
+
 class CIPAddressField;
 class QPoint;
 class QPushButton;
 class QTableWidget;
 
 // "Advanced Server Setting": the routers the DHCP/BOOTP server hands to its clients, and the
-// server's own address. The router buttons change the dialog's copy of "adsvr.ini" only; OK writes
-// it, with the domain name "removed", an unlimited lease and the host's address as server IP.
+// server's own address. The router buttons change the dialog's copy of "adsvr.ini" only; OK makes
+// the same router changes, in turn, to the file as it is then (so that a router another window added
+// meanwhile stays) and writes it, with the domain name "removed", an unlimited lease and the host's
+// address as server IP.
 class CAdvancedServerSetDlg final : public CInitDialog
 {
     Q_OBJECT
@@ -44,7 +49,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A router added to the list or removed from it; an edit is a removal and an addition.
+    struct RouterChange
+    {
+        bool add;
+        std::string router;
+    };
+
     void AppendRow(const QString& router);
+    void AddRouter(const std::string& router);
+    void RemoveRouter(int index);
+
+    std::vector<RouterChange> m_routerChanges;
 
     QPushButton* m_addButton = nullptr;
     QPushButton* m_editButton = nullptr;

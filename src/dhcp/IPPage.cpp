@@ -10,6 +10,8 @@
 #include "stores/AdvancedServerDB.h"
 #include "stores/BootPFDB.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -87,6 +89,11 @@ QStringList EntryTexts(int nHType, int nHlen, const QString& ip, const QString& 
 QStringList DialogTexts(const CBootpEditDlg& dlg)
 {
     return EntryTexts(dlg.m_nHType, dlg.m_nHlen, dlg.m_strIP, dlg.m_strMacText, dlg.m_strGateway, dlg.m_strSubnet);
+}
+
+CBootPFDB::Record DialogRecord(const CBootpEditDlg& dlg)
+{
+    return {dlg.m_nHType, dlg.m_nHlen, S(dlg.m_strIP), S(dlg.m_strMacText), S(dlg.m_strGateway), S(dlg.m_strSubnet)};
 }
 
 QString DefaultRouter()
@@ -174,6 +181,16 @@ CIPPage::CIPPage(QWidget* parent)
     m_statusTimer->setSingleShot(true);
     m_statusTimer->setTimerType(Qt::PreciseTimer);
     connect(m_statusTimer, &QTimer::timeout, this, &CIPPage::ShowStatus);
+
+    // A save writes a temporary file and renames it: one change is a burst of events, read once.
+    m_reloadTimer = new QTimer(this);
+    m_reloadTimer->setObjectName(QStringLiteral("reloadTimer"));
+    m_reloadTimer->setSingleShot(true);
+    m_reloadTimer->setInterval(kReloadDelayMs);
+    connect(m_reloadTimer, &QTimer::timeout, this, &CIPPage::ReloadList);
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadTimer, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_reloadTimer, qOverload<>(&QTimer::start));
 
     // The client table with its own buttons in the group; beside it the server's and the device
     // buttons; below, the status line.
@@ -289,19 +306,82 @@ void CIPPage::SetRow(int row, const QStringList& texts)
 
 void CIPPage::RefreshList()
 {
-    m_list->setRowCount(0);
     CBootPFDB table;
+    const FileIdentity before = FileIdentity::Of(table.GetPath());
+    if (!table.Rewrite() && table.WasBusy()) {
+        // Shown as it is; the normal form waits for the next save.
+        table.Load();
+    }
+    const FileIdentity& saved = table.SavedIdentity();
+    ShowTable(table, saved.exists ? saved : before, RowTexts(m_nSelected));
+}
+
+void CIPPage::ReloadList()
+{
+    CBootPFDB table;
+    // Taken before the read: a change made while reading shows as another identity next time.
+    const FileIdentity now = FileIdentity::Of(table.GetPath());
+    if (now == m_shown && QFileInfo(QString::fromStdString(table.GetPath())).absoluteFilePath() == m_strWatchedFile) {
+        WatchStore();
+        return;
+    }
     table.Load();
+    ShowTable(table, now, RowTexts(m_nSelected));
+}
+
+void CIPPage::ShowTable(CBootPFDB& table, const FileIdentity& shown, const QStringList& selected)
+{
+    const bool highlighted = m_nSelected >= 0 && m_nSelected < m_list->rowCount() && m_list->item(m_nSelected, 0) &&
+                             m_list->item(m_nSelected, 0)->isSelected();
+    m_list->setRowCount(0);
+    int byMac = -1;
+    int byIp = -1;
     table.MoveFirst();
     while (!table.IsEnd()) {
         const int row = m_list->rowCount();
+        const QStringList texts = EntryTexts(table.GetHType(), table.GetHlen(), Q(table.GetIP()), Q(table.GetMAC()),
+                                             Q(table.GetGateway()), Q(table.GetSubnet()));
         m_list->insertRow(row);
-        SetRow(row, EntryTexts(table.GetHType(), table.GetHlen(), Q(table.GetIP()), Q(table.GetMAC()),
-                               Q(table.GetGateway()), Q(table.GetSubnet())));
+        SetRow(row, texts);
+        if (selected.size() == kColumns) {
+            if (byMac == -1 && texts[3] == selected[3]) {
+                byMac = row;
+            }
+            if (byIp == -1 && texts[2] == selected[2]) {
+                byIp = row;
+            }
+        }
         table.MoveNext();
     }
-    table.Save();
     m_nCount = m_list->rowCount();
+    m_nSelected = byMac != -1 ? byMac : byIp;
+    if (highlighted && m_nSelected != -1) {
+        m_list->selectRow(m_nSelected);
+    }
+    m_shown = shown;
+    WatchStore();
+}
+
+void CIPPage::WatchStore()
+{
+    const QFileInfo file(QString::fromStdString(CBootPFDB().GetPath()));
+    const QString path = file.absoluteFilePath();
+    const QString directory = file.absolutePath();
+    if (path != m_strWatchedFile) {
+        if (!m_watcher->files().isEmpty()) {
+            m_watcher->removePaths(m_watcher->files());
+        }
+        if (!m_watcher->directories().isEmpty()) {
+            m_watcher->removePaths(m_watcher->directories());
+        }
+        m_strWatchedFile = path;
+    }
+    if (!m_watcher->directories().contains(directory) && QFileInfo::exists(directory)) {
+        m_watcher->addPath(directory);
+    }
+    if (!m_watcher->files().contains(path) && file.exists()) {
+        m_watcher->addPath(path);
+    }
 }
 
 bool CIPPage::eventFilter(QObject* watched, QEvent* event)
@@ -334,25 +414,14 @@ int CIPPage::OnAddEntry()
         return 0;
     }
 
-    // Read now: the server may have added an entry while the dialog was open.
+    // Made on the table as it is now: the server or another window may have added an entry while
+    // the dialog was open. A table that could not be written has been reported by the store; the
+    // list shows the file.
     CBootPFDB table;
-    table.Load();
-    if (table.Find(S(dlg.m_strIP), S(dlg.m_strMacText)) != -1) {
+    if (table.AddEntry(DialogRecord(dlg)) != CBootPFDB::ChangeResult::Done) {
         return 0;
     }
-    if (table.Append() == -1) {
-        return 0;
-    }
-    table.SetRecord(dlg.m_nHType, dlg.m_nHlen, S(dlg.m_strIP), S(dlg.m_strMacText), S(dlg.m_strGateway),
-                    S(dlg.m_strSubnet));
-    // A table that could not be written has been reported by the store; the list shows the file.
-    if (!table.Save()) {
-        return 0;
-    }
-    const int row = m_list->rowCount();
-    m_list->insertRow(row);
-    SetRow(row, DialogTexts(dlg));
-    ++m_nCount;
+    ShowTable(table, table.SavedIdentity(), RowTexts(m_nSelected));
     return 1;
 }
 
@@ -389,49 +458,39 @@ void CIPPage::OnEditEntry()
         return;
     }
 
-    // The server may have added an entry while the dialog was open: the table is read again, so
-    // that this save keeps it.
+    // The server or another window may have changed the table while the dialog was open: the entry
+    // is replaced in the table as it is now, so that this save keeps their changes.
     CBootPFDB table;
-    table.Load();
-    const int index = table.Find(S(ip), S(mac));
-    if (index == -1 || !table.SetCurrent(index)) {
+    const CBootPFDB::ChangeResult result = table.ReplaceEntry(S(ip), S(mac), DialogRecord(dlg));
+    if (result == CBootPFDB::ChangeResult::Missing) {
         CMessageBox::Show(this, kNoSelection, kNoSelectionCaption);
         return;
     }
-    table.SetRecord(dlg.m_nHType, dlg.m_nHlen, S(dlg.m_strIP), S(dlg.m_strMacText), S(dlg.m_strGateway),
-                    S(dlg.m_strSubnet));
-    if (!table.Save()) {
+    if (result != CBootPFDB::ChangeResult::Done) {
         return;
     }
-    if (row >= 0 && row < m_list->rowCount()) {
-        m_list->removeRow(row);
-        m_list->insertRow(row);
-        SetRow(row, DialogTexts(dlg));
-    }
+    ShowTable(table, table.SavedIdentity(), DialogTexts(dlg));
 }
 
 void CIPPage::OnDeleteEntry()
 {
     const QStringList texts = RowTexts(m_nSelected);
-    CBootPFDB table;
-    table.Load();
     if (m_nCount == 0) {
         CMessageBox::Show(this, kNoRecord, kNoRecordCaption);
         return;
     }
-    const int index = table.Find(S(texts[2]), S(texts[3]));
-    if (index == -1) {
+    CBootPFDB table;
+    // No row selected names no entry: nothing to take the table's lock for.
+    const CBootPFDB::ChangeResult result =
+        m_nSelected < 0 ? CBootPFDB::ChangeResult::Missing : table.RemoveEntry(S(texts[2]), S(texts[3]));
+    if (result == CBootPFDB::ChangeResult::Missing) {
         CMessageBox::Show(this, kNoSelection, kNoSelectionCaption);
         return;
     }
-    table.SetCurrent(index);
-    table.Delete(-1);
-    if (!table.Save()) {
+    if (result != CBootPFDB::ChangeResult::Done) {
         return;
     }
-    m_list->removeRow(m_nSelected);
-    --m_nCount;
-    m_nSelected = -1;
+    ShowTable(table, table.SavedIdentity(), {});
 }
 
 void CIPPage::OnServerSetting()

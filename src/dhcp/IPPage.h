@@ -3,6 +3,7 @@
 #include "dhcp/DhcpResponder.h"
 #include "discovery/MacParts.h"
 #include "link/ServerSocket.h"
+#include "stores/FileIdentity.h"
 
 #include <QAbstractSocket>
 #include <QElapsedTimer>
@@ -12,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class CBootPFDB;
+class QFileSystemWatcher;
 class QLineEdit;
 class QTimer;
 class QPoint;
@@ -25,6 +28,10 @@ class QTableWidget;
 // Every dialog opened here keeps the event loop running, so the server's requests are handled
 // meanwhile; a request from a device the table does not hold opens the Add dialog itself, and the
 // requests that come while that dialog is open are read and dropped.
+//
+// The list follows "dhcp.ini" as other windows, command lines or hand edits change it: the store
+// directory and the file are watched, and the list is read again shortly after they change, the
+// selection staying on its entry while the table holds it.
 class CIPPage final : public QWidget, public IServerSocketOwner
 {
     Q_OBJECT
@@ -45,6 +52,11 @@ public:
     void OnInitDialog();
     // The list shows the table, row n entry n; the table is saved back in its normal form.
     void RefreshList();
+    // The list shows the table as the file holds it now, unless it shows that already; nothing is
+    // written. Runs shortly after the store directory or the file changed.
+    void ReloadList();
+    // How long changes of the store directory are gathered before the list is read again.
+    static constexpr int kReloadDelayMs = 100;
 
     // A click at `pos` in the list's viewport selects the row there, or none.
     void OnClickList(const QPoint& pos);
@@ -104,6 +116,11 @@ private:
     // The six column texts of a row.
     QStringList RowTexts(int row) const;
     void SetRow(int row, const QStringList& texts);
+    // Fills the list from `table`, which the file held as `shown`. The row selected before follows
+    // `selected` (the row texts of an entry, matched by MAC, then by IP; empty: none).
+    void ShowTable(CBootPFDB& table, const FileIdentity& shown, const QStringList& selected);
+    // Watches the store directory and "dhcp.ini" (again: a save replaces the file).
+    void WatchStore();
 
     CDhcpResponder m_responder;
     QString m_strStatus;
@@ -118,4 +135,9 @@ private:
     QLineEdit* m_statusEdit = nullptr;
     QTimer* m_statusTimer = nullptr;
     QElapsedTimer m_statusShown;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_reloadTimer = nullptr;
+    QString m_strWatchedFile;
+    // The file as the list shows it.
+    FileIdentity m_shown;
 };

@@ -179,6 +179,14 @@ bool CAdvancedServerDB::Save()
     });
 }
 
+bool CAdvancedServerDB::Update(const std::function<bool(CAdvancedServerDB& settings)>& change)
+{
+    return Change([&] {
+        Load();
+        return change(*this) && Save();
+    });
+}
+
 std::string CAdvancedServerDB::GetRouter(int index) const
 {
     return At(m_routers, index);

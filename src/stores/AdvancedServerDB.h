@@ -3,6 +3,7 @@
 #include "stores/FileDB.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ public:
     bool Load();
     // Rewrites the whole file; false when nothing was written (the operator has been told why).
     bool Save();
+    // One change of "adsvr.ini" as it is now, under the store's lock: the settings are read afresh
+    // into this object, `change` applies the change to them (false: nothing is written) and they are
+    // saved. False when nothing was written (in use by another program, refused or failed; the
+    // operator has been told).
+    bool Update(const std::function<bool(CAdvancedServerDB& settings)>& change);
 
     int GetRouterCount() const { return static_cast<int>(m_routers.size()); }
     // The router at `index`; empty outside the list.

@@ -164,6 +164,73 @@ void CBootPFDB::Delete(int index)
     }
 }
 
+CBootPFDB::ChangeResult CBootPFDB::AddEntry(const Record& record)
+{
+    ChangeResult result = ChangeResult::Failed;
+    Change([&] {
+        Load();
+        if (Find(record.strIP, record.strMAC) != -1) {
+            result = ChangeResult::Exists;
+            return false;
+        }
+        if (Append() == -1) {
+            return false;
+        }
+        m_records[static_cast<size_t>(m_nCurrent)] = record;
+        if (Save()) {
+            result = ChangeResult::Done;
+        }
+        return result == ChangeResult::Done;
+    });
+    return result;
+}
+
+CBootPFDB::ChangeResult CBootPFDB::ReplaceEntry(const std::string& ip, const std::string& mac, const Record& record)
+{
+    ChangeResult result = ChangeResult::Failed;
+    Change([&] {
+        Load();
+        const int index = Find(ip, mac);
+        if (index == -1) {
+            result = ChangeResult::Missing;
+            return false;
+        }
+        m_records[static_cast<size_t>(index)] = record;
+        if (Save()) {
+            result = ChangeResult::Done;
+        }
+        return result == ChangeResult::Done;
+    });
+    return result;
+}
+
+CBootPFDB::ChangeResult CBootPFDB::RemoveEntry(const std::string& ip, const std::string& mac)
+{
+    ChangeResult result = ChangeResult::Failed;
+    Change([&] {
+        Load();
+        const int index = Find(ip, mac);
+        if (index == -1) {
+            result = ChangeResult::Missing;
+            return false;
+        }
+        Delete(index);
+        if (Save()) {
+            result = ChangeResult::Done;
+        }
+        return result == ChangeResult::Done;
+    });
+    return result;
+}
+
+bool CBootPFDB::Rewrite()
+{
+    return Change([this] {
+        Load();
+        return Save();
+    });
+}
+
 const CBootPFDB::Record* CBootPFDB::Current() const
 {
     const int slot = CurrentSlot();

@@ -15,7 +15,42 @@ public:
     // The reader's MAC buffer holds 20 characters: a MAC in the file is at most 19 long.
     static constexpr int kMaxMAC = 19;
 
+    // One client entry.
+    struct Record
+    {
+        int nHType = 0;
+        int nHlen = 0;
+        std::string strIP;
+        std::string strMAC;
+        std::string strGateway;
+        std::string strSubnet;
+    };
+
+    // What a one-shot change of the table did.
+    enum class ChangeResult
+    {
+        Done,    // the table is saved with the change
+        Exists,  // AddEntry: an entry has the IP or the MAC already; nothing is written
+        Missing, // ReplaceEntry, RemoveEntry: no entry has the IP or the MAC; nothing is written
+        Failed,  // the table is full, in use by another program or could not be written (told)
+    };
+
     CBootPFDB();
+
+    // One-shot changes of "dhcp.ini" as it is now, each under the store's lock: the table is read
+    // afresh, changed and saved, so that a change made meanwhile by another process stays. The
+    // entry to change is the one Find finds: the first whose IP is `ip` or whose MAC is `mac`.
+    // Afterwards this object holds the table as it was read and, when Done, as it was saved.
+    //
+    // Adds `record` after the last entry unless an entry has its IP or its MAC.
+    ChangeResult AddEntry(const Record& record);
+    // Puts `record` in the place of the entry found.
+    ChangeResult ReplaceEntry(const std::string& ip, const std::string& mac, const Record& record);
+    // Removes the entry found; the entries after it move up one place.
+    ChangeResult RemoveEntry(const std::string& ip, const std::string& mac);
+    // Reads the table and writes it back in its normal form (an empty file where there was none).
+    // False when it could not be written (the operator has been told).
+    bool Rewrite();
 
     // The first record whose IP equals `ip` or whose MAC equals `mac` (whole strings, case
     // sensitive), or -1.
@@ -47,16 +82,6 @@ public:
     static std::string PaddedAddress(int a, int b, int c, int d);
 
 private:
-    struct Record
-    {
-        int nHType = 0;
-        int nHlen = 0;
-        std::string strIP;
-        std::string strMAC;
-        std::string strGateway;
-        std::string strSubnet;
-    };
-
     bool ReadRecord(std::FILE* file, int slot) override;
     bool CheckRecord(int slot) const override;
     void WriteRecord(std::FILE* file, int slot, int number) const override;

@@ -1,5 +1,7 @@
 #include "stores/FileDB.h"
 
+#include "stores/StoreLock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -8,7 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +77,61 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string& tempPat
         }
     }
     return -1;
+}
+
+// The process id of a temporary file name "<base>.new-PID-N" (PID and N decimal digits), or 0 for
+// any other name.
+pid_t TemporaryOwner(const char* name, const std::string& base)
+{
+    if (std::strncmp(name, base.c_str(), base.size()) != 0 || std::strncmp(name + base.size(), ".new-", 5) != 0) {
+        return 0;
+    }
+    const char* p = name + base.size() + 5;
+    long long pid = 0;
+    const char* digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        pid = pid * 10 + (*p - '0');
+        if (pid > INT_MAX) {
+            return 0;
+        }
+    }
+    if (p == digits || *p != '-') {
+        return 0;
+    }
+    const char* counter = ++p;
+    while (*p >= '0' && *p <= '9') {
+        ++p;
+    }
+    return p != counter && *p == '\0' ? static_cast<pid_t>(pid) : 0;
+}
+
+// Removes the temporary files a save of `target` left behind when its process ended during the
+// save: "<name>.new-PID-N" next to it whose process no longer runs. A temporary of a running process
+// is a save in progress and stays, and so does every other file.
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string directory = DirectoryOf(target);
+    const std::string::size_type slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t pid = TemporaryOwner(entry->d_name, base);
+        if (pid <= 0 || entry->d_type == DT_DIR || entry->d_type == DT_LNK) {
+            continue;
+        }
+        if (::kill(pid, 0) == 0 || errno != ESRCH) {
+            continue;
+        }
+        const std::string path = directory + "/" + entry->d_name;
+        struct stat st = {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(path.c_str());
+        }
+    }
+    ::closedir(dir);
 }
 
 void SyncDirectory(const std::string& directory)
@@ -185,6 +244,29 @@ std::string CFileDB::CannotReadText(const std::string& path, int error)
     return "Can't read " + path + " !!\n" + std::strerror(error);
 }
 
+std::string CFileDB::BusyText(const std::string& path)
+{
+    return "Can't write " + path + " !!\n" + kBusyReason;
+}
+
+std::string CFileDB::LockPath() const
+{
+    return CStoreLock::PathFor(ResolvedTarget(m_strPath));
+}
+
+bool CFileDB::Change(const std::function<bool()>& change)
+{
+    // Declared first, so that it ends last: no box runs the event loop while the lock is held.
+    const DeferredMessages deferred;
+    const CStoreLock lock(LockPath(), OwnerOnly());
+    m_bBusy = !lock.MayChange();
+    if (m_bBusy) {
+        MessageBox(BusyText(m_strPath), kErrorCaption);
+        return false;
+    }
+    return change();
+}
+
 CFileDB::CFileDB(const char* fileName)
 {
     std::string directory = DatabaseDirectory();
@@ -224,6 +306,7 @@ CFileDB::ReadResult CFileDB::ReadWhole(std::string& text)
     text.clear();
     m_nUnreadable = 0;
     Close();
+    RemoveStaleTemporaries(ResolvedTarget(m_strPath));
     m_pFile = std::fopen(m_strPath.c_str(), "r");
     if (!m_pFile) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -295,6 +378,7 @@ bool CFileDB::WriteWhole(const std::function<bool(std::FILE*)>& write, bool owne
     }
 
     const std::string target = ResolvedTarget(m_strPath);
+    RemoveStaleTemporaries(target);
     std::string tempPath;
     int error = InjectedFault(SaveStep::Create, m_strPath);
     int fd = -1;
@@ -361,5 +445,6 @@ bool CFileDB::WriteWhole(const std::function<bool(std::FILE*)>& write, bool owne
         return false;
     }
     SyncDirectory(DirectoryOf(target));
+    m_saved = FileIdentity::Of(target);
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/FileIdentity.h"
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -35,6 +37,8 @@ public:
     static constexpr const char* kWrongDataTypeCaption = "Error";
     static constexpr const char* kErrorCaption = "Error";
     static constexpr const char* kWarningCaption = "Warning";
+    // The reason a change is refused when another process holds the store's lock for too long.
+    static constexpr const char* kBusyReason = "Another program is using it; try again.";
 
     static void SetDirectoryProvider(DirectoryProvider provider);
     static void SetMessageSink(MessageSink sink);
@@ -65,6 +69,8 @@ public:
     static std::string CannotWriteText(const std::string& path, int error);
     // "Can't read <path> !!" and the reason on the next line.
     static std::string CannotReadText(const std::string& path, int error);
+    // "Can't write <path> !!" and "Another program is using it; try again." on the next line.
+    static std::string BusyText(const std::string& path);
 
     CFileDB() = default;
     virtual ~CFileDB();
@@ -75,6 +81,19 @@ public:
 
     void SetPath(const std::string& path);
     const std::string& GetPath() const { return m_strPath; }
+
+    // Makes one change of the store under its exclusive lock (see CStoreLock): `change` reads the
+    // file afresh, applies the change to what it read and saves, and returns whether the change is
+    // in place. The lock is held only while `change` runs; the messages of the change are shown once
+    // it is released. When another process holds the lock for more than two seconds `change` does
+    // not run, the operator is told that the file is in use, and the result is false.
+    bool Change(const std::function<bool()>& change);
+    // Whether the last Change found the lock held by another process.
+    bool WasBusy() const { return m_bBusy; }
+    // The lock file of this store: the file a save replaces, with ".lock" added.
+    std::string LockPath() const;
+    // The file as the last successful save of this object left it.
+    const FileIdentity& SavedIdentity() const { return m_saved; }
     // Mode 1 creates or truncates the file ("w+"); any other mode opens an existing file for reading
     // and update ("r+"). The stores' own Load and Save do not use it: they read the file in one go
     // and replace it atomically.
@@ -109,6 +128,9 @@ protected:
     // new file is in place.
     bool WriteWhole(const std::function<bool(std::FILE*)>& write, bool ownerOnly = false);
 
+    // Whether the store's file, and so its lock file, is to be readable by its owner only.
+    virtual bool OwnerOnly() const { return false; }
+
     // Set by a load that found the file but could not read it: a save must not replace a file whose
     // records it never saw. Holds the errno of that read.
     int m_nUnreadable = 0;
@@ -116,4 +138,6 @@ protected:
 private:
     std::FILE* m_pFile = nullptr;
     std::string m_strPath;
+    FileIdentity m_saved;
+    bool m_bBusy = false;
 };

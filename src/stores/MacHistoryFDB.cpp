@@ -100,23 +100,29 @@ int CMacHistoryFDB::GetByte(int k) const
 
 bool CMacHistoryFDB::Clear()
 {
-    std::fill(m_records.begin(), m_records.end(), MacBytes{});
-    m_nCount = 0;
-    m_nCurrent = 0;
-    ForgetTail();
-    // Whatever the file held is dropped on purpose, even when an earlier load could not read it.
-    m_nUnreadable = 0;
-    return WriteWhole([](std::FILE*) { return true; });
+    return Change([this] {
+        std::fill(m_records.begin(), m_records.end(), MacBytes{});
+        m_nCount = 0;
+        m_nCurrent = 0;
+        ForgetTail();
+        // Whatever the file held is dropped on purpose, even when an earlier load could not read it.
+        m_nUnreadable = 0;
+        return WriteWhole([](std::FILE*) { return true; });
+    });
 }
 
-void CMacHistoryFDB::Remember(const MacBytes& mac)
+bool CMacHistoryFDB::Remember(const MacBytes& mac)
 {
     CMacHistoryFDB db;
-    db.Load();
-    if (db.Find(mac) == -1) {
-        if (db.Append() != -1) {
-            db.SetRecord(mac, -1);
-            db.Save();
+    return db.Change([&] {
+        db.Load();
+        if (db.Find(mac) != -1) {
+            return true;
         }
-    }
+        if (db.Append() == -1) {
+            return false;
+        }
+        db.SetRecord(mac, -1);
+        return db.Save();
+    });
 }

@@ -29,12 +29,14 @@ public:
     MacBytes GetRecord(int index = -1);
     // Byte `k` (0 to 5) of the current record.
     int GetByte(int k) const;
-    // Empties the history and leaves an empty "mach.ini"; false when the file could not be written
-    // (the operator has been told).
+    // Empties the history and leaves an empty "mach.ini", under the store's lock; false when the file
+    // is in use by another program or could not be written (the operator has been told).
     bool Clear();
 
-    // Adds `mac` to the history unless it is already there (it then keeps its place).
-    static void Remember(const MacBytes& mac);
+    // Adds `mac` to the history as the file is now, under the store's lock, unless it is already
+    // there (it then keeps its place). False when it is not in the history afterwards (the operator
+    // has been told why).
+    static bool Remember(const MacBytes& mac);
 
 private:
     bool ReadRecord(std::FILE* file, int slot) override;

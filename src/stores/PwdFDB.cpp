@@ -149,15 +149,17 @@ void CPwdFDB::SetPassword(const std::string& password)
 bool CPwdFDB::Remember(const std::string& mac, const std::string& id, const std::string& password)
 {
     CPwdFDB db;
-    db.Load();
-    const int index = db.FindMAC(mac);
-    if (index == -1) {
-        if (db.Append() == -1) {
-            return false;
+    return db.Change([&] {
+        db.Load();
+        const int index = db.FindMAC(mac);
+        if (index == -1) {
+            if (db.Append() == -1) {
+                return false;
+            }
+        } else {
+            db.SetCurrent(index);
         }
-    } else {
-        db.SetCurrent(index);
-    }
-    db.SetRecord(mac, id, password, -1);
-    return db.Save();
+        db.SetRecord(mac, id, password, -1);
+        return db.Save();
+    });
 }

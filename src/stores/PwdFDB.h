@@ -32,8 +32,8 @@ public:
     void SetPassword(const std::string& password);
 
     // Records the ID and password a device has confirmed under its key: the record of that key is
-    // replaced, or a new one added. False when the store is full or could not be written (the
-    // operator has been told).
+    // replaced, or a new one added, under the store's lock on the file as it is now. False when the
+    // store is full, in use by another program or could not be written (the operator has been told).
     static bool Remember(const std::string& mac, const std::string& id, const std::string& password);
 
 private:

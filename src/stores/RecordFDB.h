@@ -58,6 +58,7 @@ protected:
     // The current slot for the field getters and setters; -1 past the arrays' end.
     int CurrentSlot() const;
     void ForgetTail() { m_strTail.clear(); }
+    bool OwnerOnly() const override { return m_bOwnerOnly; }
 
     int m_nCount = 0;
     int m_nCurrent = 0;

@@ -7,7 +7,8 @@ set(CORVANE_STORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BootPFDB.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MacHistoryFDB.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PwdFDB.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/FileIdentity.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/FileIdentity.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StoreLock.cpp)
 set_property(GLOBAL PROPERTY CORVANE_STORE_SOURCES ${CORVANE_STORE_SOURCES})
 target_sources(corvane_core PRIVATE ${CORVANE_STORE_SOURCES})
 target_sources(corvane_gui PRIVATE

@@ -29,6 +29,8 @@ struct Change
     const char* name;
     const char* file;
     std::function<bool()> run;
+    // Made under the store's lock, which leaves the lock file beside the store.
+    bool locked = false;
 };
 
 const Change kChanges[] = {
@@ -40,7 +42,7 @@ const Change kChanges[] = {
          db.SetRecord({1, 2, 3, 4, 5, 6}, -1);
          return db.Save();
      }},
-    {"deleteHistory", "mach.ini", [] { return CMacHistoryFDB().Clear(); }},
+    {"deleteHistory", "mach.ini", [] { return CMacHistoryFDB().Clear(); }, true},
     {"password", "pwd.ini",
      [] {
          CPwdFDB db;
@@ -108,7 +110,11 @@ TEST_P(SaveFailureTest, FailedWriteKeepsThePreviousFileAndTellsTheOperator)
     EXPECT_FALSE(change().run());
     EXPECT_EQ(steps.back(), step());
     EXPECT_EQ(ReadFileBytes(Path()), before);
-    EXPECT_EQ(env.Listing(), std::vector<std::string>{change().file});
+    std::vector<std::string> files{change().file};
+    if (change().locked) {
+        files.push_back(std::string(change().file) + ".lock");
+    }
+    EXPECT_EQ(env.Listing(), files);
     EXPECT_EQ(env.Messages(),
               (std::vector<StoreMessage>{{"Can't write " + Path() + " !!\nNo space left on device", "Error"}}));
 
@@ -140,7 +146,9 @@ TEST_P(SaveFailureTest, KilledSaveKeepsThePreviousFile)
 
     EXPECT_EQ(ReadFileBytes(Path()), before);
     for (const std::string& name : env.Listing()) {
-        EXPECT_TRUE(name == change().file || name.rfind(std::string(change().file) + ".new-", 0) == 0) << name;
+        EXPECT_TRUE(name == change().file || name == std::string(change().file) + ".lock" ||
+                    name.rfind(std::string(change().file) + ".new-", 0) == 0)
+            << name;
     }
 }
 
@@ -228,7 +236,7 @@ TEST_F(FileDBTest, UnreadableFileIsNotReplaced)
     EXPECT_FALSE(CMacHistoryFDB().Clear());
     EXPECT_EQ(env.Messages(),
               (std::vector<StoreMessage>{{"Can't write " + env.File("mach.ini") + " !!\nIs a directory", "Error"}}));
-    EXPECT_EQ(env.Listing(), (std::vector<std::string>{"dhcp.ini", "mach.ini"}));
+    EXPECT_EQ(env.Listing(), (std::vector<std::string>{"dhcp.ini", "mach.ini", "mach.ini.lock"}));
 }
 
 TEST_F(FileDBTest, FilePermissions)

@@ -9,6 +9,7 @@
 #include "dhcp/AdvancedServerSetDlg.h"
 #include "dhcp/HostAddress.h"
 #include "dhcp/IPInputDlg.h"
+#include "stores/StoreLock.h"
 
 #include <QApplication>
 #include <QFile>
@@ -317,6 +318,66 @@ private slots:
                  QByteArray("[Router]\nnumber = 3\n10.0.0.1\n10.0.0.2\n172.16.0.1\n\n[DNS]\nnumber = 1\n8.8.8.8\n\n"
                             "[NetBios]\nnumber = 1\n10.0.0.50\n\n[Server IP]\n1 192.168.5.9\n\n[Domain Name]\n"
                             "1 removed\n\n[Lease Time]\n-1\n"));
+    }
+
+    // Another window changed the settings while the dialog was open: OK makes the dialog's router
+    // changes to the file as it is then, and what the other window wrote stays.
+    void okMakesTheRouterChangesToTheFileAsItIsNow()
+    {
+        GuiTestEnv env;
+        WriteFile(env.StoreFile("adsvr.ini"), kTwoRouters);
+        FixedHost host(Ipv4{192, 168, 5, 9});
+        MessageRecorder messages;
+        CAdvancedServerSetDlg dlg;
+        dlg.show();
+        RunInput(dlg, "addButton", QStringLiteral("172.16.0.1"));
+        ClickRow(dlg, 0);
+        RunInput(dlg, "editButton", QStringLiteral("10.0.0.5"));
+        ClickRow(dlg, 0);
+        RunInput(dlg, "removeButton", QString());
+        QCOMPARE(Rows(dlg), (QStringList{"172.16.0.1", "10.0.0.5"}));
+
+        CAdvancedServerDB other;
+        QVERIFY(other.Update([](CAdvancedServerDB& settings) {
+            settings.AddRouter("10.0.0.7");
+            settings.SetDomainName("other");
+            return true;
+        }));
+        QTest::mouseClick(Button(dlg, "okButton"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(messages.Count(), 0);
+        QCOMPARE(ReadFile(env.StoreFile("adsvr.ini")),
+                 QByteArray("[Router]\nnumber = 3\n10.0.0.7\n172.16.0.1\n10.0.0.5\n\n[DNS]\nnumber = 1\n8.8.8.8\n\n"
+                            "[NetBios]\nnumber = 1\n10.0.0.50\n\n[Server IP]\n1 192.168.5.9\n\n[Domain Name]\n"
+                            "1 removed\n\n[Lease Time]\n-1\n"));
+    }
+
+    // Another program holds the settings' lock: after two seconds OK says so and the dialog stays
+    // open with its list; once the lock is free, OK writes.
+    void okWhileAnotherProgramHoldsTheLockIsRefused()
+    {
+        GuiTestEnv env;
+        WriteFile(env.StoreFile("adsvr.ini"), kTwoRouters);
+        FixedHost host(Ipv4{192, 168, 5, 9});
+        MessageRecorder messages;
+        CAdvancedServerSetDlg dlg;
+        dlg.show();
+        RunInput(dlg, "addButton", QStringLiteral("172.16.0.1"));
+        {
+            const CStoreLock other(CAdvancedServerDB().LockPath());
+            QTest::mouseClick(Button(dlg, "okButton"), Qt::LeftButton);
+        }
+        QCOMPARE(messages.Messages(), (Messages{{"Can't write " + env.StoreFile("adsvr.ini") +
+                                                     " !!\nAnother program is using it; try again.",
+                                                 "Error"}}));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(Rows(dlg), (QStringList{"10.0.0.1", "10.0.0.2", "172.16.0.1"}));
+        QCOMPARE(ReadFile(env.StoreFile("adsvr.ini")), kTwoRouters);
+
+        QTest::mouseClick(Button(dlg, "okButton"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(
+            ReadFile(env.StoreFile("adsvr.ini")).startsWith("[Router]\nnumber = 3\n10.0.0.1\n10.0.0.2\n172.16.0.1\n"));
     }
 
     void okWithoutARouterIsRefused()
