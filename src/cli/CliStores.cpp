@@ -77,44 +77,47 @@ void CCliStores::Flush()
     const std::vector<corvane::MacAddress> macs = std::exchange(s_pendingMacs, {});
     const std::vector<PendingCredentials> credentials = std::exchange(s_pendingCredentials, {});
     if (!macs.empty()) {
-        // As CMacHistoryFDB::Remember for each, in turn, with one load and one save.
+        // As CMacHistoryFDB::Remember for each, in turn, with one change of the file.
         CMacHistoryFDB history;
-        history.Load();
-        bool added = false;
-        for (const corvane::MacAddress& mac : macs) {
-            if (history.Find(Bytes(mac)) == -1 && history.Append() != -1) {
-                history.SetRecord(Bytes(mac), -1);
-                added = true;
+        history.Change([&] {
+            history.Load();
+            bool added = false;
+            for (const corvane::MacAddress& mac : macs) {
+                if (history.Find(Bytes(mac)) == -1 && history.Append() != -1) {
+                    history.SetRecord(Bytes(mac), -1);
+                    added = true;
+                }
             }
-        }
-        if (added) {
-            history.Save();
-        }
+            return !added || history.Save();
+        });
     }
     if (credentials.empty()) {
         return;
     }
-    // As CPwdFDB::Remember for each, in turn, with one load and one save.
+    // As CPwdFDB::Remember for each, in turn, with one change of the file.
     CPwdFDB passwords;
-    passwords.Load();
     std::vector<bool> stored;
-    for (const PendingCredentials& entry : credentials) {
-        const int index = passwords.FindMAC(entry.key);
-        if (index == -1) {
-            if (passwords.Append() == -1) {
-                stored.push_back(false);
-                continue;
+    const bool saved = passwords.Change([&] {
+        stored.clear();
+        passwords.Load();
+        for (const PendingCredentials& entry : credentials) {
+            const int index = passwords.FindMAC(entry.key);
+            if (index == -1) {
+                if (passwords.Append() == -1) {
+                    stored.push_back(false);
+                    continue;
+                }
+            } else {
+                passwords.SetCurrent(index);
             }
-        } else {
-            passwords.SetCurrent(index);
+            passwords.SetRecord(entry.key, entry.id, entry.password, -1);
+            stored.push_back(true);
         }
-        passwords.SetRecord(entry.key, entry.id, entry.password, -1);
-        stored.push_back(true);
-    }
-    const bool saved = passwords.Save();
+        return passwords.Save();
+    });
     for (std::size_t i = 0; i < credentials.size(); ++i) {
         if (credentials[i].written) {
-            credentials[i].written(saved && stored[i]);
+            credentials[i].written(saved && i < stored.size() && stored[i]);
         }
     }
 }
@@ -170,39 +173,45 @@ CCliStores::AddResult CCliStores::AddDhcpEntry(const corvane::dhcp::ClientEntry&
 {
     // As the IP Address page adds what the Add dialog gave.
     CBootPFDB table;
-    table.Load();
-    if (table.Find(entry.ip, entry.mac) != -1) {
+    switch (table.AddEntry({entry.nHType, entry.nHlen, entry.ip, entry.mac, entry.gateway, entry.subnet})) {
+    case CBootPFDB::ChangeResult::Done:
+        return AddResult::Added;
+    case CBootPFDB::ChangeResult::Exists:
         return AddResult::Duplicate;
+    case CBootPFDB::ChangeResult::Missing:
+    case CBootPFDB::ChangeResult::Failed:
+        break;
     }
-    if (table.Append() == -1) {
-        return AddResult::Failed;
-    }
-    table.SetRecord(entry.nHType, entry.nHlen, entry.ip, entry.mac, entry.gateway, entry.subnet);
-    return table.Save() ? AddResult::Added : AddResult::Failed;
+    return AddResult::Failed;
 }
 
 int CCliStores::RemoveDhcpEntries(const std::string& macKey, const std::string& paddedIp)
 {
+    // Every entry with the MAC or the IP, in one change of the file.
     CBootPFDB table;
-    table.Load();
     int removed = 0;
-    for (int i = table.GetCount() - 1; i >= 0; --i) {
-        int type = 0;
-        int length = 0;
-        std::string ip;
-        std::string mac;
-        std::string gateway;
-        std::string subnet;
-        table.GetRecord(i, type, length, ip, mac, gateway, subnet);
-        if (mac == macKey || ip == paddedIp) {
-            table.Delete(i);
-            ++removed;
+    const bool written = table.Change([&] {
+        removed = 0;
+        table.Load();
+        for (int i = table.GetCount() - 1; i >= 0; --i) {
+            int type = 0;
+            int length = 0;
+            std::string ip;
+            std::string mac;
+            std::string gateway;
+            std::string subnet;
+            table.GetRecord(i, type, length, ip, mac, gateway, subnet);
+            if (mac == macKey || ip == paddedIp) {
+                table.Delete(i);
+                ++removed;
+            }
         }
+        return removed == 0 || table.Save();
+    });
+    if (!written) {
+        return -1;
     }
-    if (removed == 0) {
-        return 0;
-    }
-    return table.Save() ? removed : -1;
+    return removed;
 }
 
 std::string CCliStores::DefaultRouter()

@@ -8,6 +8,8 @@
 #include "gui/DeviceSim.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/NetGuard.h"
+#include "stores/MacHistoryFDB.h"
+#include "stores/PwdFDB.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +20,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 using namespace pages_e2e;
 
@@ -554,6 +559,80 @@ private slots:
             QCOMPARE(result.value("command").toString(), QStringLiteral("serial"));
         }
         QCOMPARE(sim.LoggedRequests().size(), 600);
+    }
+
+    // Eight command lines confirming 120 devices at the same time in one directory: every
+    // confirmation and every MAC is in the files once, and no save left a temporary behind.
+    void eightLoginsAtOnceLoseNothing()
+    {
+        constexpr int kDevices = 120;
+        constexpr int kProcesses = 8;
+        GuiTestEnv env;
+        QByteArray config;
+        QStringList macs;
+        for (int n = 0; n < kDevices; ++n) {
+            macs << QStringLiteral("02:00:00:01:00:%1").arg(n, 2, 16, QLatin1Char('0'));
+            config += "mac=" + macs.back().toLatin1() + ",id=id" + QByteArray::number(n) + ",password=pw\n";
+        }
+        WriteFile(env.StoreFile(QStringLiteral("devices.conf")), config);
+        DeviceSim sim;
+        QVERIFY2(sim.Start({"--config", env.StoreFile(QStringLiteral("devices.conf"))}), qPrintable(sim.Error()));
+
+        // Each process runs its share of the logins one after the other.
+        std::vector<std::unique_ptr<QProcess>> processes;
+        QStringList failures;
+        int next = 0;
+        int finished = 0;
+        std::function<void(QProcess*)> startNext = [&](QProcess* process) {
+            if (next == kDevices) {
+                return;
+            }
+            const int n = next++;
+            process->setArguments(
+                {"login", macs[n], "--id", QStringLiteral("id%1").arg(n), "--password", "pw", "--timeout", "20"});
+            process->start();
+        };
+        for (int p = 0; p < kProcesses; ++p) {
+            auto process = std::make_unique<QProcess>();
+            process->setWorkingDirectory(env.StoreDir());
+            process->setProgram(QStringLiteral(CORVANE_CLI));
+            QProcess* raw = process.get();
+            connect(raw, &QProcess::finished, this, [&, raw](int code, QProcess::ExitStatus status) {
+                ++finished;
+                if (status != QProcess::NormalExit || code != 0) {
+                    failures << raw->arguments().value(1) + QLatin1Char(' ') +
+                                    QString::fromUtf8(raw->readAllStandardError());
+                }
+                startNext(raw);
+            });
+            processes.push_back(std::move(process));
+        }
+        for (const auto& process : processes) {
+            startNext(process.get());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(finished == kDevices, 120000);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+
+        CPwdFDB passwords;
+        passwords.Load();
+        QCOMPARE(passwords.GetCount(), kDevices);
+        CMacHistoryFDB history;
+        history.Load();
+        QCOMPARE(history.GetCount(), kDevices);
+        for (int n = 0; n < kDevices; ++n) {
+            const int index = passwords.FindMAC(QString(macs[n]).remove(QLatin1Char(':')).toUpper().toStdString());
+            QVERIFY2(index != -1, qPrintable(macs[n]));
+            passwords.SetCurrent(index);
+            QCOMPARE(QString::fromStdString(passwords.GetID()), QStringLiteral("id%1").arg(n));
+            MacBytes bytes{};
+            const QStringList parts = macs[n].split(QLatin1Char(':'));
+            for (int k = 0; k < 6; ++k) {
+                bytes[k] = parts[k].toInt(nullptr, 16);
+            }
+            QVERIFY2(history.Find(bytes) != -1, qPrintable(macs[n]));
+        }
+        const QStringList left = QDir(env.StoreDir()).entryList({QStringLiteral("*.new-*")}, QDir::Files);
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
     }
 };
 
