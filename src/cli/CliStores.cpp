@@ -146,14 +146,11 @@ bool CCliStores::ClearHistory()
 
 std::optional<std::pair<std::string, std::string>> CCliStores::Credentials(const std::string& key)
 {
-    CPwdFDB passwords;
-    passwords.Load();
-    const int index = passwords.FindMAC(key);
-    if (index == -1) {
+    const std::optional<CPwdFDB::Credentials> credentials = CPwdFDB::Lookup(key);
+    if (!credentials) {
         return std::nullopt;
     }
-    passwords.SetCurrent(index);
-    return std::make_pair(passwords.GetID(), passwords.GetPassword());
+    return std::make_pair(credentials->id, credentials->password);
 }
 
 std::vector<corvane::dhcp::ClientEntry> CCliStores::DhcpEntries()

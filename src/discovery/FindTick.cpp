@@ -5,16 +5,11 @@
 
 std::optional<corvane::Datagram> CFindTick::Request(const corvane::MacAddress& mac, const std::string& key)
 {
-    CPwdFDB passwords;
-    passwords.Load();
-    const int index = passwords.FindMAC(key);
-    if (index == -1) {
+    const std::optional<CPwdFDB::Credentials> credentials = CPwdFDB::Lookup(key);
+    if (!credentials) {
         return std::nullopt;
     }
-    passwords.SetCurrent(index);
-    const std::string id = passwords.GetID();
-    const std::string password = passwords.GetPassword();
-    return corvane::BuildFindRequest(mac, id, password);
+    return corvane::BuildFindRequest(mac, credentials->id, credentials->password);
 }
 
 int CFindTick::NextDots()

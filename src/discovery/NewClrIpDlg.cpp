@@ -75,16 +75,13 @@ void CNewClrIpDlg::OnClear()
     UpdateData(true);
     CMacHistoryFDB::Remember(corvane::MacPartBytes(m_strMacPart));
 
-    CPwdFDB passwords;
-    passwords.Load();
-    const int index = passwords.FindMAC(corvane::MacPartKey(m_strMacPart));
-    if (index == -1) {
+    const std::optional<CPwdFDB::Credentials> credentials = CPwdFDB::Lookup(corvane::MacPartKey(m_strMacPart));
+    if (!credentials) {
         CMessageBox::Show(this, QStringLiteral("You must set the ID and Password !!"), QStringLiteral("Warning"));
         return;
     }
-    passwords.SetCurrent(index);
     const corvane::Datagram request =
-        corvane::BuildClearRequest(corvane::MacPartAddress(m_strMacPart), passwords.GetID(), passwords.GetPassword());
+        corvane::BuildClearRequest(corvane::MacPartAddress(m_strMacPart), credentials->id, credentials->password);
     m_pSocket->SendTo(request.data(), static_cast<qint64>(request.size()), corvane::kDevicePort);
 }
 

@@ -175,19 +175,17 @@ bool CConfigPage::PrepareLink()
 bool CConfigPage::LookupCredentials(std::string& id, std::string& password)
 {
     const unsigned exchange = m_nExchange;
-    CPwdFDB passwords;
-    passwords.Load();
+    const std::optional<CPwdFDB::Credentials> credentials = CPwdFDB::Lookup(corvane::MacKey(Mac()));
+    // A box of the load keeps the event loop running: a Send meanwhile supersedes this one.
     if (exchange != m_nExchange) {
         return false;
     }
-    const int index = passwords.FindMAC(corvane::MacKey(Mac()));
-    if (index == -1) {
+    if (!credentials) {
         Show(corvane::kMsgNoCredentials);
         return false;
     }
-    passwords.SetCurrent(index);
-    id = passwords.GetID();
-    password = passwords.GetPassword();
+    id = credentials->id;
+    password = credentials->password;
     return true;
 }
 

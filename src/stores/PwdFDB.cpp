@@ -146,6 +146,18 @@ void CPwdFDB::SetPassword(const std::string& password)
     }
 }
 
+std::optional<CPwdFDB::Credentials> CPwdFDB::Lookup(const std::string& mac)
+{
+    CPwdFDB db;
+    db.Load();
+    const int index = db.FindMAC(mac);
+    if (index == -1) {
+        return std::nullopt;
+    }
+    db.SetCurrent(index);
+    return Credentials{db.GetID(), db.GetPassword()};
+}
+
 bool CPwdFDB::Remember(const std::string& mac, const std::string& id, const std::string& password)
 {
     CPwdFDB db;

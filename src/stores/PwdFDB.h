@@ -2,6 +2,7 @@
 
 #include "stores/RecordFDB.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,15 @@ public:
     // replaced, or a new one added, under the store's lock on the file as it is now. False when the
     // store is full, in use by another program or could not be written (the operator has been told).
     static bool Remember(const std::string& mac, const std::string& id, const std::string& password);
+
+    struct Credentials
+    {
+        std::string id;
+        std::string password;
+    };
+    // The ID and password recorded under the key, read afresh from the file; none when the key has
+    // no record.
+    static std::optional<Credentials> Lookup(const std::string& mac);
 
 private:
     struct Record

@@ -23,7 +23,7 @@ public:
         Unavailable, // no lock could be taken on this file system; the change goes on without it
     };
 
-    // Where log lines go (std::clog when none is set).
+    // Where log lines go (standard error when none is set).
     using LogSink = std::function<void(const std::string& line)>;
     // Test seam: asked before every try; a non-zero result is taken as the errno of a failed flock.
     using LockFault = std::function<int()>;
