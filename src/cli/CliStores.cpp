@@ -77,47 +77,25 @@ void CCliStores::Flush()
     const std::vector<corvane::MacAddress> macs = std::exchange(s_pendingMacs, {});
     const std::vector<PendingCredentials> credentials = std::exchange(s_pendingCredentials, {});
     if (!macs.empty()) {
-        // As CMacHistoryFDB::Remember for each, in turn, with one change of the file.
-        CMacHistoryFDB history;
-        history.Change([&] {
-            history.Load();
-            bool added = false;
-            for (const corvane::MacAddress& mac : macs) {
-                if (history.Find(Bytes(mac)) == -1 && history.Append() != -1) {
-                    history.SetRecord(Bytes(mac), -1);
-                    added = true;
-                }
-            }
-            return !added || history.Save();
-        });
+        std::vector<MacBytes> bytes;
+        bytes.reserve(macs.size());
+        for (const corvane::MacAddress& mac : macs) {
+            bytes.push_back(Bytes(mac));
+        }
+        CMacHistoryFDB::RememberAll(bytes);
     }
     if (credentials.empty()) {
         return;
     }
-    // As CPwdFDB::Remember for each, in turn, with one change of the file.
-    CPwdFDB passwords;
-    std::vector<bool> stored;
-    const bool saved = passwords.Change([&] {
-        stored.clear();
-        passwords.Load();
-        for (const PendingCredentials& entry : credentials) {
-            const int index = passwords.FindMAC(entry.key);
-            if (index == -1) {
-                if (passwords.Append() == -1) {
-                    stored.push_back(false);
-                    continue;
-                }
-            } else {
-                passwords.SetCurrent(index);
-            }
-            passwords.SetRecord(entry.key, entry.id, entry.password, -1);
-            stored.push_back(true);
-        }
-        return passwords.Save();
-    });
+    std::vector<CPwdFDB::Confirmed> confirmed;
+    confirmed.reserve(credentials.size());
+    for (const PendingCredentials& entry : credentials) {
+        confirmed.push_back({entry.key, entry.id, entry.password});
+    }
+    const std::vector<bool> stored = CPwdFDB::RememberAll(confirmed);
     for (std::size_t i = 0; i < credentials.size(); ++i) {
         if (credentials[i].written) {
-            credentials[i].written(saved && i < stored.size() && stored[i]);
+            credentials[i].written(stored[i]);
         }
     }
 }

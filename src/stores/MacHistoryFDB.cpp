@@ -113,16 +113,27 @@ bool CMacHistoryFDB::Clear()
 
 bool CMacHistoryFDB::Remember(const MacBytes& mac)
 {
+    return RememberAll({mac});
+}
+
+bool CMacHistoryFDB::RememberAll(const std::vector<MacBytes>& macs)
+{
     CMacHistoryFDB db;
     return db.Change([&] {
         db.Load();
-        if (db.Find(mac) != -1) {
-            return true;
+        bool added = false;
+        bool all = true;
+        for (const MacBytes& mac : macs) {
+            if (db.Find(mac) != -1) {
+                continue;
+            }
+            if (db.Append() == -1) {
+                all = false;
+                continue;
+            }
+            db.SetRecord(mac, -1);
+            added = true;
         }
-        if (db.Append() == -1) {
-            return false;
-        }
-        db.SetRecord(mac, -1);
-        return db.Save();
+        return (!added || db.Save()) && all;
     });
 }

@@ -37,6 +37,9 @@ public:
     // there (it then keeps its place). False when it is not in the history afterwards (the operator
     // has been told why).
     static bool Remember(const MacBytes& mac);
+    // As Remember for each in turn, with one change of the file: false when one of them is not in
+    // the history afterwards.
+    static bool RememberAll(const std::vector<MacBytes>& macs);
 
 private:
     bool ReadRecord(std::FILE* file, int slot) override;

@@ -160,18 +160,34 @@ std::optional<CPwdFDB::Credentials> CPwdFDB::Lookup(const std::string& mac)
 
 bool CPwdFDB::Remember(const std::string& mac, const std::string& id, const std::string& password)
 {
+    return RememberAll({{mac, id, password}}).front();
+}
+
+std::vector<bool> CPwdFDB::RememberAll(const std::vector<Confirmed>& confirmed)
+{
     CPwdFDB db;
-    return db.Change([&] {
+    std::vector<bool> stored;
+    const bool saved = db.Change([&] {
+        stored.assign(confirmed.size(), false);
         db.Load();
-        const int index = db.FindMAC(mac);
-        if (index == -1) {
-            if (db.Append() == -1) {
-                return false;
+        bool any = false;
+        for (std::size_t i = 0; i < confirmed.size(); ++i) {
+            const Confirmed& entry = confirmed[i];
+            const int index = db.FindMAC(entry.mac);
+            if (index == -1) {
+                if (db.Append() == -1) {
+                    continue;
+                }
+            } else {
+                db.SetCurrent(index);
             }
-        } else {
-            db.SetCurrent(index);
+            db.SetRecord(entry.mac, entry.id, entry.password, -1);
+            stored[i] = any = true;
         }
-        db.SetRecord(mac, id, password, -1);
-        return db.Save();
+        return any && db.Save();
     });
+    if (!saved) {
+        stored.assign(confirmed.size(), false);
+    }
+    return stored;
 }

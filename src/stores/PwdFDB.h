@@ -37,6 +37,15 @@ public:
     // store is full, in use by another program or could not be written (the operator has been told).
     static bool Remember(const std::string& mac, const std::string& id, const std::string& password);
 
+    struct Confirmed
+    {
+        std::string mac;
+        std::string id;
+        std::string password;
+    };
+    // As Remember for each in turn, with one change of the file: whether each is recorded.
+    static std::vector<bool> RememberAll(const std::vector<Confirmed>& confirmed);
+
     struct Credentials
     {
         std::string id;
