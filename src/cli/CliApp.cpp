@@ -213,7 +213,8 @@ bool CCliApp::ReadCommon(const CCommandLine& line, ExchangeOptions& options)
     if (const auto timeout = line.Value("timeout")) {
         bool ok = false;
         const double seconds = QString::fromStdString(*timeout).toDouble(&ok);
-        if (!ok || seconds <= 0 || seconds > 86400) {
+        // Written so that "nan" fails too.
+        if (!ok || !(seconds > 0 && seconds <= 86400)) {
             CResultPrinter::Error("invalid --timeout \"" + *timeout + "\" (seconds, more than 0)");
             return false;
         }
@@ -334,10 +335,14 @@ int CCliApp::RunDevice(const std::string& command, const std::vector<std::string
     job.mac = *mac;
     for (const auto& [name, value] : line.Given()) {
         std::string error;
-        if (name == "new-id") {
-            job.newId = value;
-        } else if (name == "new-password") {
-            job.newPassword = value;
+        if (name == "new-id" || name == "new-password") {
+            if (!CJobSettings::FitsTextField(value)) {
+                printer.Print(
+                    InvalidResult(command, corvane::MacText(job.mac),
+                                  "invalid --" + name + " \"" + value + "\" (" + CJobSettings::kTextFieldLimit + ")"));
+                return 2;
+            }
+            (name == "new-id" ? job.newId : job.newPassword) = value;
         } else if (name != "yes" && !CJobSettings::Apply(name, value, job, error)) {
             // Named as the option: invalid --port "x" (...).
             const std::string prefix = "invalid ";

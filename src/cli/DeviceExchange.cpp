@@ -183,7 +183,8 @@ void CDeviceExchange::OnTick()
 
 void CDeviceExchange::OnDeadline()
 {
-    if (m_bFinished) {
+    // An answer that is being recorded has come in time.
+    if (m_bFinished || m_bRecording) {
         return;
     }
     const double seconds = m_options.timeoutMs / 1000.0;
@@ -252,10 +253,16 @@ void CDeviceExchange::Record(const std::string& key, const std::string& id, cons
     // The step is over once the credentials are in the store: the next one reads them there.
     m_bRecording = true;
     m_tick.stop();
-    CCliStores::QueueCredentials(key, id, password, [this, done](bool) {
+    CCliStores::QueueCredentials(key, id, password, [this, done](bool written) {
         m_bRecording = false;
-        if (!m_bFinished) {
+        if (m_bFinished) {
+            return;
+        }
+        if (written) {
             Finish(Outcome::Ok, done);
+        } else {
+            // The device takes them, but the next run would not find them: the store has said why.
+            Finish(Outcome::NotRecorded, {done.text + " (not recorded in pwd.ini)", done.caption});
         }
     });
 }
@@ -282,7 +289,8 @@ void CDeviceExchange::HandleConfig(const corvane::ConfigReply& reply)
         }
         return;
     case StepKind::Passwd:
-        if (m_bVerifying) {
+        // The change's own answer may come late, while its verifications go out: it still decides.
+        if (m_bVerifying && reply.command != corvane::kCmdChangePassword) {
             if (reply.command != corvane::kCmdConfirmPassword) {
                 Unexpected(reply.command);
             } else if (reply.ok) {

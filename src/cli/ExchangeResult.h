@@ -8,11 +8,12 @@
 // How an exchange with a device ended.
 enum class Outcome
 {
-    Ok,         // the device answered "OK"
-    Refused,    // the device refused, or the stores hold nothing to send with
-    NoAnswer,   // silence until the time-out
-    Unexpected, // an answer of another kind
-    Invalid,    // bad input: nothing was sent
+    Ok,          // the device answered "OK"
+    Refused,     // the device refused, or the stores hold nothing to send with
+    NoAnswer,    // silence until the time-out
+    Unexpected,  // an answer of another kind
+    NotRecorded, // the device confirmed credentials that "pwd.ini" could not take
+    Invalid,     // bad input: nothing was sent
 };
 
 // One line of the report: a device, the step that decided, and what the operator is told.

@@ -158,10 +158,11 @@ bool CJobSettings::Apply(std::string_view name, std::string_view value, DeviceJo
     job.hasNetMode = job.hasNetMode || IsNetModeSetting(name);
     job.hasSerial = job.hasSerial || IsSerialSetting(name);
 
-    if (name == "id") {
-        job.id = std::string(value);
-    } else if (name == "password") {
-        job.password = std::string(value);
+    if (name == "id" || name == "password") {
+        if (!FitsTextField(value)) {
+            return fail(kTextFieldLimit);
+        }
+        (name == "id" ? job.id : job.password) = std::string(value);
     } else if (name == "ip-mode") {
         if (value == "static") {
             net.ipMode = corvane::IpMode::Static;

@@ -48,6 +48,8 @@ const char* OutcomeName(Outcome outcome)
         return "no-answer";
     case Outcome::Unexpected:
         return "unexpected";
+    case Outcome::NotRecorded:
+        return "not-recorded";
     case Outcome::Invalid:
         return "invalid";
     }

@@ -8,8 +8,6 @@ namespace corvane {
 
 namespace {
 
-constexpr std::size_t kTextFieldSize = 8;
-
 // Offsets of the IP-find reply fields.
 constexpr std::size_t kOffStatus = 23;
 constexpr std::size_t kOffMac = 25;

@@ -8,8 +8,6 @@ namespace corvane {
 
 namespace {
 
-constexpr std::size_t kTextFieldSize = 8;
-
 struct BaudChoice
 {
     const char* label;

@@ -18,6 +18,8 @@ using Datagram = std::vector<std::uint8_t>;
 inline constexpr std::uint16_t kDevicePort = 1024;
 // Replies are read into a zeroed buffer of this size; a longer datagram is a failed read.
 inline constexpr std::size_t kReplyBufferSize = 210;
+// The ID and password fields of a request and a reply: the text's bytes, zero-padded.
+inline constexpr std::size_t kTextFieldSize = 8;
 // Length of the command header that starts every request.
 inline constexpr std::size_t kCommandHeaderSize = 23;
 

@@ -291,6 +291,15 @@ private slots:
                                            "--help'.\n";
         QTest::newRow("bad timeout") << QStringList{"find", kMac, "--timeout", "soon"}
                                      << "corvane-cli: invalid --timeout \"soon\" (seconds, more than 0)\n";
+        QTest::newRow("timeout nan") << QStringList{"find", kMac, "--timeout", "nan"}
+                                     << "corvane-cli: invalid --timeout \"nan\" (seconds, more than 0)\n";
+        // The request's field holds 8 bytes: a longer text would be cut, and the device would take
+        // another ID than the one given.
+        QTest::newRow("ID too long") << QStringList{"login", kMac, "--id", "abcdefghi", "--password", "pw"}
+                                     << "00:11:22:33:44:55 login: invalid --id \"abcdefghi\" (at most 8 characters)\n";
+        QTest::newRow("new password too long")
+            << QStringList{"passwd", kMac, "--new-id", "new", "--new-password", "123456789"}
+            << "00:11:22:33:44:55 passwd: invalid --new-password \"123456789\" (at most 8 characters)\n";
     }
 
     void badInputIsRefused()
@@ -351,6 +360,37 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("00:11:22:33:44:55 passwd: Password has Changed !!\n"));
         QCOMPARE(sim.LoggedRequests(), (QStringList{wire::kChange55, wire::kVerify55}));
         QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("pwd.ini"))), kStoreNew);
+    }
+
+    // The change's answer coming after its 3 s wait, while the verifications go out, still decides.
+    void passwdTakesALateChangeAnswer()
+    {
+        GuiTestEnv env;
+        GiveCredentials("001122334455", "abc", "pw");
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55 + QStringLiteral(",delay=3500")})), qPrintable(sim.Error()));
+        const Run run = Cli(env.StoreDir(), {"passwd", kMac, "--new-id", "new", "--new-password", "secret"});
+        QVERIFY2(run.status == 0, qPrintable(Describe(run)));
+        QCOMPARE(run.out, QStringLiteral("00:11:22:33:44:55 passwd: Password Setting Completed!!\n"));
+        QCOMPARE(ReadStoreFile(env.StoreFile(QStringLiteral("pwd.ini"))), kStoreNew);
+    }
+
+    // Credentials the device confirms but "pwd.ini" cannot take are no success: the next run
+    // would find none.
+    void loginThatCannotBeRecordedFails()
+    {
+        GuiTestEnv env;
+        QVERIFY(QDir(env.StoreDir()).mkdir(QStringLiteral("pwd.ini")));
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55})), qPrintable(sim.Error()));
+        const Run run = Cli(env.StoreDir(), {"login", kMac, "--id", "abc", "--password", "pw", "--json"});
+        QVERIFY2(run.status == 1, qPrintable(Describe(run)));
+        QVERIFY2(run.err.contains(QStringLiteral("pwd.ini !!")), qPrintable(run.err));
+        const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(result.value("result").toString(), QStringLiteral("not-recorded"));
+        QCOMPARE(result.value("ok").toBool(), false);
+        QCOMPARE(result.value("message").toString(),
+                 QStringLiteral("Id & Password confirmed. (not recorded in pwd.ini)"));
     }
 
     // The client table and the MAC history through dhcp add, list, remove and history.
