@@ -325,8 +325,11 @@ void CIPPage::ReloadList()
         WatchStore();
         return;
     }
+    const timespec start = FileIdentity::Now();
     table.Load();
-    ShowTable(table, now, RowTexts(m_nSelected));
+    // A change within the clock's granularity of this read may leave the identity as it is: such a
+    // read is not taken as what the file holds, so the change's own notice reads it again.
+    ShowTable(table, now.RacyAgainst(start) ? FileIdentity{} : now, RowTexts(m_nSelected));
 }
 
 void CIPPage::ShowTable(CBootPFDB& table, const FileIdentity& shown, const QStringList& selected)

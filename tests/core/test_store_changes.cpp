@@ -289,6 +289,8 @@ struct BlockedChange
     std::function<bool()> change;
     // The file once the change is made.
     std::string after;
+    // A read of the store, which never waits for the lock.
+    std::function<void()> load;
 };
 
 const std::string kSettingsWithRouter =
@@ -300,17 +302,18 @@ std::vector<BlockedChange> BlockedChanges()
     return {
         {"password", "pwd.ini", [] { return CPwdFDB().LockPath(); },
          [] { return CPwdFDB::Remember("0001A2B3C4D5", "admin", "secret"); },
-         PwdText(1, "0001A2B3C4D5", "admin", "secret")},
+         PwdText(1, "0001A2B3C4D5", "admin", "secret"), [] { CPwdFDB().Load(); }},
         {"history cleared", "mach.ini", [] { return CMacHistoryFDB().LockPath(); },
-         [] { return CMacHistoryFDB().Clear(); }, ""},
+         [] { return CMacHistoryFDB().Clear(); }, "", [] { CMacHistoryFDB().Load(); }},
         {"client added", "dhcp.ini", [] { return CBootPFDB().LockPath(); },
-         [] { return CBootPFDB().AddEntry(Client(3)) == CBootPFDB::ChangeResult::Done; }, ClientText(1, Client(3))},
+         [] { return CBootPFDB().AddEntry(Client(3)) == CBootPFDB::ChangeResult::Done; }, ClientText(1, Client(3)),
+         [] { CBootPFDB().Load(); }},
         {"settings", "adsvr.ini", [] { return CAdvancedServerDB().LockPath(); },
          [] {
              return CAdvancedServerDB().Update(
                  [](CAdvancedServerDB& settings) { return settings.AddRouter("10.0.0.1"); });
          },
-         kSettingsWithRouter},
+         kSettingsWithRouter, [] { CAdvancedServerDB().Load(); }},
     };
 }
 
@@ -343,6 +346,11 @@ TEST_F(StoreChangesTest, LockHeldByAStoppedProcessRefusesTheChangeAfterTwoSecond
         ASSERT_EQ(::read(held[0], &state, 1), 1);
         ASSERT_EQ(state, 'H');
         ASSERT_EQ(::kill(holder, SIGSTOP), 0);
+
+        const auto loadStart = std::chrono::steady_clock::now();
+        c.load();
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - loadStart).count(), 0.5);
+        env.ClearMessages();
 
         const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(c.change());
