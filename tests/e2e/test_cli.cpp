@@ -612,7 +612,8 @@ private slots:
         QStringList macs;
         for (int n = 0; n < kDevices; ++n) {
             macs << QStringLiteral("02:00:00:01:00:%1").arg(n, 2, 16, QLatin1Char('0'));
-            config += "mac=" + macs.back().toLatin1() + ",id=id" + QByteArray::number(n) + ",password=pw\n";
+            config += "mac=" + macs.back().toLatin1() + ",id=id" + QByteArray::number(n) + ",password=pw" +
+                      QByteArray::number(n) + "\n";
         }
         WriteFile(env.StoreFile(QStringLiteral("devices.conf")), config);
         DeviceSim sim;
@@ -628,8 +629,8 @@ private slots:
                 return;
             }
             const int n = next++;
-            process->setArguments(
-                {"login", macs[n], "--id", QStringLiteral("id%1").arg(n), "--password", "pw", "--timeout", "20"});
+            process->setArguments({"login", macs[n], "--id", QStringLiteral("id%1").arg(n), "--password",
+                                   QStringLiteral("pw%1").arg(n), "--timeout", "20"});
             process->start();
         };
         for (int p = 0; p < kProcesses; ++p) {
@@ -664,6 +665,7 @@ private slots:
             QVERIFY2(index != -1, qPrintable(macs[n]));
             passwords.SetCurrent(index);
             QCOMPARE(QString::fromStdString(passwords.GetID()), QStringLiteral("id%1").arg(n));
+            QCOMPARE(QString::fromStdString(passwords.GetPassword()), QStringLiteral("pw%1").arg(n));
             MacBytes bytes{};
             const QStringList parts = macs[n].split(QLatin1Char(':'));
             for (int k = 0; k < 6; ++k) {
