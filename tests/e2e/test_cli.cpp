@@ -112,6 +112,26 @@ private slots:
                 << (QStringList{"passwd", kMac, "--new-id", "new", "--new-password", "secret"} + dest)
                 << wire::kChange55 << "00:11:22:33:44:55 passwd: Password Setting Completed!!\n";
         }
+        // The options that choose other settings, against the bytes the pages send for them.
+        const QString netmodeDone =
+            QStringLiteral("00:11:22:33:44:55 netmode: System Configuration Setting Completed !!\n");
+        const QString serialDone = QStringLiteral("00:11:22:33:44:55 serial: Serial Setting Completed !!\n");
+        QTest::newRow("netmode, notifier 6:00")
+            << (network + QStringList{"--notifier", "6:00"}) << wire::kNetworkModeNotifier6h << netmodeDone;
+        QTest::newRow("netmode, both, ports 2000")
+            << (network + QStringList{"--tcp-mode", "both", "--port", "2000", "--server-port", "2000"})
+            << wire::kNetworkModeBothPorts2000 << netmodeDone;
+        QTest::newRow("netmode, dynamic client, port 0")
+            << (network + QStringList{"--ip-mode", "dynamic", "--tcp-mode", "client", "--port", "0"})
+            << wire::kNetworkModeDynamicClientPort0 << netmodeDone;
+        QTest::newRow("serial, even, 7 bits, 2, xon-xoff, unlimited")
+            << QStringList{"serial",      kMac, "--parity", "even",     "--data-bits", "7",
+                           "--stop-bits", "2",  "--flow",   "xon-xoff", "--time",      "unlimited"}
+            << wire::kSerialEven7Bits2XonXoffUnlimited << serialDone;
+        QTest::newRow("serial, 150, odd, 5 bits, 1.5, hardware")
+            << QStringList{"serial",      kMac, "--baud",      "150", "--parity", "odd",
+                           "--data-bits", "5",  "--stop-bits", "1.5", "--flow",   "hardware"}
+            << wire::kSerial150Odd5Bits15Hardware << serialDone;
     }
 
     void requestIsTheWindows()

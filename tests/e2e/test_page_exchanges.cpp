@@ -166,7 +166,7 @@ private slots:
         QTest::addColumn<QString>("request");
         QTest::newRow("notifier 6 h 0 min is 237 units") << "network mode" << Setup([](CConfigPage& p) {
             QVERIFY(Child<CTimeEdit>(p, "notifierTime")->SetTime(6, 0));
-        }) << kHeader55 + " 72 ed 05 17 71 0a 00 00 02 17 71 0a 00 00 03 00 00 00 00 00 00 00 00";
+        }) << wire::kNetworkModeNotifier6h;
         QTest::newRow("notifier 0 h 0 min is 1 unit") << "network mode" << Setup([](CConfigPage& p) {
             QVERIFY(Child<CTimeEdit>(p, "notifierTime")->SetTime(0, 0));
         }) << kHeader55 + " 72 01 05 17 71 0a 00 00 02 17 71 0a 00 00 03 00 00 00 00 00 00 00 00";
@@ -174,12 +174,12 @@ private slots:
             Select(p, "tcpMode", 2);
             Field(p, "devicePort")->setText(QStringLiteral("2000"));
             Field(p, "serverPort")->setText(QStringLiteral("2000"));
-        }) << kHeader55 + " 72 03 06 07 d0 0a 00 00 02 07 d0 0a 00 00 03 00 00 00 00 00 00 00 00";
+        }) << wire::kNetworkModeBothPorts2000;
         QTest::newRow("Dynamic IP, Client, device port 0") << "network mode" << Setup([](CConfigPage& p) {
             Select(p, "ipMode", 1);
             Select(p, "tcpMode", 1);
             Field(p, "devicePort")->setText(QStringLiteral("0"));
-        }) << kHeader55 + " 72 03 00 00 00 0a 00 00 02 17 71 0a 00 00 03 00 00 00 00 00 00 00 00";
+        }) << wire::kNetworkModeDynamicClientPort0;
         QTest::newRow("Server sends a blank remote server as zeros") << "network mode" << Setup([](CConfigPage& p) {
             Child<CIPAddressField>(p, "serverIP")->ClearAddress();
             Field(p, "serverPort")->setText(QStringLiteral("0"));
@@ -200,14 +200,14 @@ private slots:
             Select(p, "stopBits", 2);
             Select(p, "handshake", 2);
             QTest::mouseClick(Child<QCheckBox>(p, "serialTimeUnlimited"), Qt::LeftButton);
-        }) << kHeader55 + " 71 00 0c 1e 03 00 ff 00";
+        }) << wire::kSerialEven7Bits2XonXoffUnlimited;
         QTest::newRow("150 baud, ODD, 5 bits, 1 1/2, Hardware") << "serial" << Setup([](CConfigPage& p) {
             Select(p, "baud", 0);
             Select(p, "parity", 1);
             Select(p, "dataBits", 0);
             Select(p, "stopBits", 1);
             Select(p, "handshake", 1);
-        }) << kHeader55 + " 71 03 00 0c 02 00 0a 00";
+        }) << wire::kSerial150Odd5Bits15Hardware;
         QTest::newRow("115200 baud") << "serial" << Setup([](CConfigPage& p) { Select(p, "baud", 12); })
                                      << kHeader55 + " 71 00 01 03 01 00 0a 00";
     }
