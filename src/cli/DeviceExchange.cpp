@@ -123,16 +123,22 @@ void CDeviceExchange::NextStep()
 {
     m_tick.stop();
     if (++m_nStep >= m_job.steps.size()) {
-        m_deadline.stop();
-        m_bFinished = true;
-        m_result.seconds = static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
-        if (m_pSocket) {
-            m_pSocket->Close();
-        }
-        emit finished();
+        End();
         return;
     }
     BeginStep();
+}
+
+void CDeviceExchange::End()
+{
+    m_tick.stop();
+    m_deadline.stop();
+    m_bFinished = true;
+    m_result.seconds = static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
+    if (m_pSocket) {
+        m_pSocket->Close();
+    }
+    emit finished();
 }
 
 void CDeviceExchange::Finish(Outcome outcome, const corvane::PageMessage& message)
@@ -144,14 +150,7 @@ void CDeviceExchange::Finish(Outcome outcome, const corvane::PageMessage& messag
         NextStep();
         return;
     }
-    m_tick.stop();
-    m_deadline.stop();
-    m_bFinished = true;
-    m_result.seconds = static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
-    if (m_pSocket) {
-        m_pSocket->Close();
-    }
-    emit finished();
+    End();
 }
 
 void CDeviceExchange::OnTick()

@@ -46,6 +46,8 @@ signals:
 private:
     void BeginStep();
     void NextStep();
+    // The exchange is over: timers stopped, socket closed, the time taken, finished() emitted.
+    void End();
     void Finish(Outcome outcome, const corvane::PageMessage& message);
     void Send(const corvane::Datagram& request);
     // The ID and password for the device; false (and the job ends) when there are none.
