@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -25,6 +26,8 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <functional>
 
 using namespace discovery_e2e;
 
@@ -442,6 +445,39 @@ private slots:
     }
 
     // A socket that cannot be opened is reported at the first tick, once, and ends the search.
+    // Nowhere to send a broadcast (no adapter, no route for 255.255.255.255): the search goes on
+    // without a word, and reaches the device once there is a way again.
+    void aBroadcastWithNowhereToGoIsNoError()
+    {
+        GuiTestEnv env;
+        GiveCredentials("001122334455", "abc", "pw");
+        DeviceSim sim;
+        QVERIFY2(sim.Start(Devices({kDevice55})), qPrintable(sim.Error()));
+        const auto ip = [](const QStringList& args) { return QProcess::execute(QStringLiteral("ip"), args) == 0; };
+        const QStringList route{"255.255.255.255/32", "dev", "lo", "src", "127.0.0.1"};
+        QVERIFY(ip(QStringList{"route", "del"} + route));
+        struct Restore
+        {
+            std::function<void()> undo;
+            ~Restore() { undo(); }
+        } restore{[&] { ip(QStringList{"route", "replace"} + route); }};
+
+        MessageRecorder messages;
+        FindRun run;
+        TypeMac(run.dlg, kParts55);
+        run.Press("findButton");
+        Settle();
+        QVERIFY(run.dlg.IsFinding());
+        QCOMPARE(messages.Count(), 0);
+        QCOMPARE(sim.LoggedRequests(), QStringList{});
+
+        QVERIFY(ip(QStringList{"route", "add"} + route));
+        QTRY_VERIFY(!run.dlg.IsFinding());
+        QCOMPARE(run.Status()->text(), QStringLiteral("Received"));
+        QCOMPARE(messages.Count(), 0);
+        QCOMPARE(sim.LoggedRequests().value(0), kFindRequest55);
+    }
+
     void aSocketThatCannotBeOpenedIsReportedOnce()
     {
         GuiTestEnv env;
