@@ -74,6 +74,10 @@ bool CPlanReader::Read(const std::string& path)
     bool header = true;
     while (std::getline(file, text)) {
         ++line;
+        // Spreadsheet programs start a UTF-8 CSV file with a byte order mark.
+        if (line == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            text.erase(0, 3);
+        }
         const std::string trimmed = Trimmed(text);
         if (trimmed.empty() || trimmed[0] == '#') {
             continue;
@@ -111,6 +115,7 @@ bool CPlanReader::Read(const std::string& path)
         if (!split) {
             Row row;
             row.line = line;
+            row.macText = Trimmed(text.substr(0, text.find(',')));
             row.error = path + ":" + std::to_string(line) + ": unterminated quoted field";
             m_rows.push_back(row);
             continue;

@@ -543,7 +543,8 @@ private slots:
         QVERIFY2(sim.Start(Devices({kDevice55, kDevice66, QStringLiteral("mac=00:11:22:33:44:77,id=abc,password=pw")})),
                  qPrintable(sim.Error()));
         const QString plan = env.StoreFile(QStringLiteral("plan.csv"));
-        WriteFile(plan, "mac,id,password,tcp-mode,server-ip,data-server-ip,baud,time\n"
+        // Saved by a spreadsheet program: a byte order mark before the header.
+        WriteFile(plan, "\xEF\xBB\xBFmac,id,password,tcp-mode,server-ip,data-server-ip,baud,time\n"
                         "00:11:22:33:44:55,abc,pw,,,10.0.0.3,,\n"
                         "# a comment\n"
                         "00:11:22:33:44:66,,,client,10.0.0.2,10.0.0.3,19200,\n"
@@ -551,7 +552,8 @@ private slots:
                         "00:11:22:33:44:55,abc,pw,,,,,\n"
                         "00:11:22:33:44:88,abc,pw,\n"
                         "00:11:22:33:44:99,abc,pw,,,,,101\n"
-                        "\"00:11:22:33:44:77\",\"abc\",pw,,,,,8\n");
+                        "\"00:11:22:33:44:77\",\"abc\",pw,,,,,8\n"
+                        "00:11:22:33:44:aa,\"abc,pw,,,,,8\n");
         const Run run = Cli(env.StoreDir(), {"apply", plan});
         QVERIFY2(run.status == 2, qPrintable(Describe(run)));
         QCOMPARE(run.out,
@@ -564,7 +566,8 @@ private slots:
                               "line 6: 00:11:22:33:44:55 apply: %1:6: column 1 (mac): 00:11:22:33:44:55 is already on "
                               "line 2\n"
                               "line 7: 00:11:22:33:44:88 apply: %1:7: 4 fields, the header has 8\n"
-                              "line 8: 00:11:22:33:44:99 apply: %1:8: The time is out of range(2-100).\n")
+                              "line 8: 00:11:22:33:44:99 apply: %1:8: The time is out of range(2-100).\n"
+                              "line 10: 00:11:22:33:44:AA apply: %1:10: unterminated quoted field\n")
                               .arg(plan));
         // Lines 2 (login, netmode), 4 (netmode, serial) and 9 (login, serial); nothing for the others.
         QCOMPARE(sim.LoggedRequests().size(), 6);
