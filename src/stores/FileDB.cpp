@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,7 +73,13 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string& tempPat
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) {
+        if (fd >= 0) {
+            // Held until the descriptor closes: the mark of a save in progress that a process of
+            // another PID namespace or host, where this PID means nothing, can still see.
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            return fd;
+        }
+        if (errno != EEXIST) {
             return fd;
         }
     }
@@ -106,8 +113,9 @@ pid_t TemporaryOwner(const char* name, const std::string& base)
 }
 
 // Removes the temporary files a save of `target` left behind when its process ended during the
-// save: "<name>.new-PID-N" next to it whose process no longer runs. A temporary of a running process
-// is a save in progress and stays, and so does every other file.
+// save: "<name>.new-PID-N" next to it whose process no longer runs and whose lock nobody holds. A
+// temporary of a running process is a save in progress and stays (a locked one too: its PID may
+// belong to another PID namespace or host sharing the directory), and so does every other file.
 void RemoveStaleTemporaries(const std::string& target)
 {
     const std::string directory = DirectoryOf(target);
@@ -126,10 +134,17 @@ void RemoveStaleTemporaries(const std::string& target)
             continue;
         }
         const std::string path = directory + "/" + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) {
+            continue;
+        }
         struct stat st = {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (regular && !held) {
             ::unlink(path.c_str());
         }
+        ::close(fd);
     }
     ::closedir(dir);
 }

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -449,6 +451,14 @@ TEST_F(StoreChangesTest, LoadAndSaveRemoveTheTemporariesOfEndedProcessesOnly)
         "dhcp.ini.old-" + dead + "-1",   "pwd.ini.new-" + dead + "-1",   "dhcp.ini.new-0-1",
         "dhcp.ini.new-99999999999999-1",
     };
+    // A save in progress in another PID namespace or on another host: its PID means nothing here,
+    // the lock its writer holds on it does.
+    const std::string foreign = "dhcp.ini.new-" + dead + "-9";
+    WriteFileBytes(env.File(foreign), "other");
+    const int foreignFd = ::open(env.File(foreign).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(foreignFd, 0);
+    ASSERT_EQ(::flock(foreignFd, LOCK_EX), 0);
+
     const std::vector<std::function<void()>> operations = {
         [] { CBootPFDB().Load(); },
         [] {
@@ -474,6 +484,7 @@ TEST_F(StoreChangesTest, LoadAndSaveRemoveTheTemporariesOfEndedProcessesOnly)
         expected.push_back("dhcp.ini");
         expected.push_back("dhcp.ini.new-" + dead + "-5");
         expected.push_back("dhcp.ini.new-" + dead + "-6");
+        expected.push_back(foreign);
         if (o == 2) {
             expected.push_back("dhcp.ini.lock");
         }
@@ -485,7 +496,11 @@ TEST_F(StoreChangesTest, LoadAndSaveRemoveTheTemporariesOfEndedProcessesOnly)
         std::filesystem::remove(env.File("dhcp.ini.new-" + dead + "-5"));
         std::filesystem::remove(env.File("dhcp.ini.new-" + dead + "-6"));
     }
+    EXPECT_EQ(ReadFileBytes(env.File(foreign)), "other");
     EXPECT_TRUE(env.Messages().empty());
+    ::close(foreignFd);
+    CBootPFDB().Load();
+    EXPECT_FALSE(std::filesystem::exists(env.File(foreign)));
     ::close(gate[1]);
     int status = 0;
     ::waitpid(live, &status, 0);
