@@ -1,5 +1,6 @@
 // "corvane-cli dhcp serve" serving busybox udhcpc across a veth pair inside the test's private
-// namespace, logging a device the table does not hold, and stopping on SIGTERM.
+// namespace, logging a device the table does not hold, serving it once another command adds it,
+// and stopping on SIGTERM.
 
 #include "gui/GuiTestEnv.h"
 #include "gui/NetGuard.h"
@@ -115,6 +116,24 @@ private slots:
         QCOMPARE(lease.server, kServer);
         QVERIFY2(WaitForOutput(server, output, "DHCP ACK sent... [  10. 77.  0. 21 ]\n", 5000), output.constData());
         QVERIFY(output.contains("Received..\nDHCP Socket Accepted..\nDHCP Offer sent... [  10. 77.  0. 21 ]\n"));
+
+        // Another command adds the stranger while the server runs: its next request is served.
+        QProcess add;
+        add.setWorkingDirectory(env.StoreDir());
+        add.start(QStringLiteral(CORVANE_CLI), {"dhcp", "add", "02:5A:7E:00:00:09", "10.77.0.29", "--gateway",
+                                                "10.77.0.1", "--mask", "255.255.255.0"});
+        QVERIFY(add.waitForFinished(10000));
+        QVERIFY2(add.exitCode() == 0, add.readAllStandardError().constData());
+        const std::optional<VethBed::Link> third = bed.AddLink(kServer);
+        QVERIFY2(third, qPrintable(bed.Error()));
+        VethBed::Child* added = bed.StartClient(VethBed::Client::Udhcpc, *third, QStringLiteral("02:5a:7e:00:00:09"));
+        QVERIFY2(added, qPrintable(bed.Error()));
+        const bool addedLeased = added->WaitForOutput(QStringLiteral("bed-lease: "), kLeaseTimeoutMs);
+        const QString addedIp = added->ReportedLease().ip;
+        const QString addedOutput = added->Output();
+        added->Stop();
+        QVERIFY2(addedLeased, qPrintable(addedOutput + QString::fromLatin1(output)));
+        QCOMPARE(addedIp, QStringLiteral("10.77.0.29"));
 
         QCOMPARE(::kill(static_cast<pid_t>(server.processId()), SIGTERM), 0);
         QVERIFY(server.waitForFinished(5000));
