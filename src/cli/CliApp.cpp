@@ -520,7 +520,7 @@ int CCliApp::RunDhcp(const std::vector<std::string>& args)
             return 2;
         }
         if (CCliStores::DefaultRouter().empty()) {
-            CResultPrinter::Error("There's no default router!! You must do server setting.");
+            CResultPrinter::Error(corvane::dhcp::kMsgNoDefaultRouter);
             return 1;
         }
         corvane::dhcp::ClientEntry entry;

@@ -1,6 +1,7 @@
 #include "cli/DhcpServe.h"
 
 #include "cli/CliStores.h"
+#include "dhcp/ClientChecks.h"
 
 #include <QSocketNotifier>
 
@@ -47,7 +48,7 @@ void CDhcpServe::Status(const std::string& status) const
 int CDhcpServe::Start()
 {
     if (CCliStores::DefaultRouter().empty()) {
-        CResultPrinter::Error("There's no default router!! You must do server setting.");
+        CResultPrinter::Error(corvane::dhcp::kMsgNoDefaultRouter);
         return 1;
     }
     if (::pipe2(s_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {

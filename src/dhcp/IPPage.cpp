@@ -3,6 +3,7 @@
 #include "controls/MessageBox.h"
 #include "dhcp/AdvancedServerSetDlg.h"
 #include "dhcp/BootpEditDlg.h"
+#include "dhcp/ClientChecks.h"
 #include "dhcp/DhcpEngine.h"
 #include "dhcp/HostAddress.h"
 #include "discovery/FindIPDlg.h"
@@ -507,8 +508,7 @@ void CIPPage::OnServerSetting()
 void CIPPage::OnDhcpStart()
 {
     if (DefaultRouter().isEmpty()) {
-        CMessageBox::Show(this, QStringLiteral("There's no default router!! You must do server setting."),
-                          QStringLiteral("Warning"));
+        CMessageBox::Show(this, QString::fromLatin1(corvane::dhcp::kMsgNoDefaultRouter), QStringLiteral("Warning"));
         return;
     }
     // Already listening: the socket in use stays.
