@@ -7,6 +7,7 @@
 #include "cli/PlanReader.h"
 #include "cli/ResultPrinter.h"
 #include "dhcp/ClientChecks.h"
+#include "discovery/MacParts.h"
 #include "link/CommandCodec.h"
 #include "stores/BootPFDB.h"
 
@@ -279,7 +280,7 @@ bool CCliApp::ConfirmClear(bool yes)
     if (::isatty(STDIN_FILENO) == 0) {
         return false;
     }
-    std::fprintf(stderr, "IP Clear: You are to clear the IP from Device !! Continue? (y/N) ");
+    std::fprintf(stderr, "%s: %s Continue? (y/N) ", corvane::kClearCaption, corvane::kClearWarning);
     std::fflush(stderr);
     std::string answer;
     std::getline(std::cin, answer);

@@ -8,6 +8,10 @@
 
 namespace corvane {
 
+// The question asked before a device's IP is cleared: its caption and its text.
+inline constexpr const char* kClearCaption = "IP Clear";
+inline constexpr const char* kClearWarning = "You are to clear the IP from Device !!";
+
 // The texts of the six MAC fields of the Find IP and Clear IP dialogs, first part first.
 using MacPartTexts = std::array<std::string, 6>;
 

@@ -59,7 +59,7 @@ void CNewClrIpDlg::OnClear()
         return;
     }
 
-    CConfirmDlg confirm(QStringLiteral("IP Clear"), QStringLiteral("You are to clear the IP from Device !!"), this);
+    CConfirmDlg confirm(QString::fromLatin1(corvane::kClearCaption), QString::fromLatin1(corvane::kClearWarning), this);
     if (confirm.DoModal() != QDialog::Accepted || m_bEnded) {
         // "No", or an earlier request was answered while the question was open.
         return;
