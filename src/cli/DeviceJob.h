@@ -34,7 +34,7 @@ struct DeviceJob
     corvane::NetworkModeSettings netMode = DefaultNetworkMode();
     bool hasSerial = false;
     corvane::SerialSettings serial = DefaultSerial();
-    int serialTime = 4; // as typed; kUnlimitedSerialTime for "unlimited"
+    int serialTime = corvane::kDefaultSerialTime; // as typed; kUnlimitedSerialTime for "unlimited"
 
     // The Network Mode page as it first shows: "Static IP", "Server", ports 6001, no addresses,
     // a notifier of five minutes.
@@ -42,18 +42,18 @@ struct DeviceJob
     {
         corvane::NetworkModeSettings settings;
         settings.notifierHours = 0;
-        settings.notifierMinutes = 5;
+        settings.notifierMinutes = corvane::kDefaultNotifierMinutes;
         settings.ipMode = corvane::IpMode::Static;
         settings.tcpMode = corvane::TcpMode::Server;
-        settings.devicePort = 6001;
-        settings.serverPort = 6001;
+        settings.devicePort = corvane::kDefaultTcpPort;
+        settings.serverPort = corvane::kDefaultTcpPort;
         return settings;
     }
     // The Serial page as it first shows: "9600", "NONE", "8 bits", "1", "NONE", time 4.
     static corvane::SerialSettings DefaultSerial()
     {
         corvane::SerialSettings settings;
-        settings.serialTime = 4;
+        settings.serialTime = corvane::kDefaultSerialTime;
         return settings;
     }
 };

@@ -57,6 +57,12 @@ enum class FlowControl : std::uint8_t
 
 inline constexpr int kBaudChoiceCount = 13;
 
+// What the Network Mode and Serial pages show first: ports 6001, a notifier of five minutes, a
+// serial time of 4.
+inline constexpr int kDefaultTcpPort = 6001;
+inline constexpr int kDefaultNotifierMinutes = 5;
+inline constexpr int kDefaultSerialTime = 4;
+
 struct SerialSettings
 {
     int baudIndex = 8; // "9600"

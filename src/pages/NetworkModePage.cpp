@@ -97,7 +97,7 @@ CNetworkModePage::CNetworkModePage(QWidget* parent) : CConfigPage(parent)
     m_ctrlTcpMode->setCurrentIndex(m_nTcpMode);
     m_ctrlNotifierTime->SetBkColor(Qt::white);
     m_ctrlNotifierTime->SetTextColor(Qt::black);
-    m_ctrlNotifierTime->SetTime(0, 5);
+    m_ctrlNotifierTime->SetTime(0, corvane::kDefaultNotifierMinutes);
     EnableFields(kTcpServer);
 }
 

@@ -26,8 +26,8 @@ public:
     // Choice indexes: 0 "Static IP", 1 "Dynamic IP"; 0 "Server", 1 "Client", 2 "Server & Client".
     int m_nIpMode = 0;
     int m_nTcpMode = 0;
-    int m_nDevicePort = 6001;
-    int m_nServerPort = 6001;
+    int m_nDevicePort = corvane::kDefaultTcpPort;
+    int m_nServerPort = corvane::kDefaultTcpPort;
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;

@@ -75,7 +75,7 @@ void CSerialPage::OnUnlimited()
 {
     UpdateData(true);
     // The time typed before checking the box is not brought back.
-    m_nSerialTime = m_checkUnlimited->isChecked() ? corvane::kUnlimitedSerialTime : 4;
+    m_nSerialTime = m_checkUnlimited->isChecked() ? corvane::kUnlimitedSerialTime : corvane::kDefaultSerialTime;
     m_bUnlimited = m_checkUnlimited->isChecked();
     UpdateData(false);
     m_editTime->setEnabled(!m_bUnlimited);

@@ -32,7 +32,7 @@ public:
     int m_nStopBits = 0; // "1"
     int m_nFlow = 0;     // "NONE"
     // 2 to 100, or -1 for unlimited.
-    int m_nSerialTime = 4;
+    int m_nSerialTime = corvane::kDefaultSerialTime;
     bool m_bUnlimited = false;
 
 protected:
