@@ -278,35 +278,25 @@ void CDeviceExchange::HandleConfig(const corvane::ConfigReply& reply)
     // The first datagram read ends the exchange, whatever it is.
     switch (Step()) {
     case StepKind::Login:
-        if (reply.command != corvane::kCmdConfirmPassword) {
-            Unexpected(reply.command);
-        } else if (reply.ok) {
-            // What the device echoed is what it takes, under the MAC it answered with.
-            Record(corvane::MacKey(reply.mac), reply.id, reply.password, corvane::kMsgConfirmed);
-        } else {
-            Finish(Outcome::Refused, corvane::kMsgConfirmRefused);
-        }
-        return;
-    case StepKind::Passwd:
+    case StepKind::Passwd: {
         // The change's own answer may come late, while its verifications go out: it still decides.
-        if (m_bVerifying && reply.command != corvane::kCmdChangePassword) {
-            if (reply.command != corvane::kCmdConfirmPassword) {
-                Unexpected(reply.command);
-            } else if (reply.ok) {
-                Record(corvane::MacKey(reply.mac), reply.id, reply.password, corvane::kMsgVerified);
-            } else {
-                Finish(Outcome::Refused, corvane::kMsgNotVerified);
-            }
-        } else if (reply.command != corvane::kCmdChangePassword) {
+        const bool confirmation =
+            Step() == StepKind::Login || (m_bVerifying && reply.command != corvane::kCmdChangePassword);
+        const std::uint8_t expected = confirmation ? corvane::kCmdConfirmPassword : corvane::kCmdChangePassword;
+        if (reply.command != expected) {
             Unexpected(reply.command);
-        } else if (!reply.ok) {
-            Finish(Outcome::Refused, corvane::kMsgWrongPassword);
-        } else if (reply.newId == m_job.newId && reply.newPassword == m_job.newPassword) {
-            Record(corvane::MacKey(reply.mac), reply.newId, reply.newPassword, corvane::kMsgChangeDone);
+            return;
+        }
+        const corvane::CredentialAnswer answer = confirmation
+                                                     ? corvane::ConfirmAnswer(reply, m_bVerifying)
+                                                     : corvane::ChangeAnswer(reply, m_job.newId, m_job.newPassword);
+        if (answer.record) {
+            Record(corvane::MacKey(reply.mac), answer.record->first, answer.record->second, answer.message);
         } else {
-            Finish(Outcome::Refused, corvane::kMsgChangeMismatch);
+            Finish(Outcome::Refused, answer.message);
         }
         return;
+    }
     case StepKind::NetMode:
     case StepKind::Serial: {
         const bool netMode = Step() == StepKind::NetMode;

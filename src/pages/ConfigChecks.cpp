@@ -44,6 +44,25 @@ std::optional<PageMessage> CheckSerialTime(int serialTime)
     return std::nullopt;
 }
 
+CredentialAnswer ConfirmAnswer(const ConfigReply& reply, bool verifying)
+{
+    if (!reply.ok) {
+        return {verifying ? kMsgNotVerified : kMsgConfirmRefused, std::nullopt};
+    }
+    return {verifying ? kMsgVerified : kMsgConfirmed, std::make_pair(reply.id, reply.password)};
+}
+
+CredentialAnswer ChangeAnswer(const ConfigReply& reply, const std::string& newId, const std::string& newPassword)
+{
+    if (!reply.ok) {
+        return {kMsgWrongPassword, std::nullopt};
+    }
+    if (reply.newId != newId || reply.newPassword != newPassword) {
+        return {kMsgChangeMismatch, std::nullopt};
+    }
+    return {kMsgChangeDone, std::make_pair(reply.newId, reply.newPassword)};
+}
+
 std::optional<PageMessage> CheckPasswordFields(const PasswordFields& fields)
 {
     const bool currentEmpty = fields.id.empty() || fields.password.empty();

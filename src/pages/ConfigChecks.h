@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace corvane {
 
@@ -78,5 +79,18 @@ struct PasswordFields
 
 // The Password page's own checks, in their order, after the MAC.
 std::optional<PageMessage> CheckPasswordFields(const PasswordFields& fields);
+
+// What an answer about an ID and password means: what the operator is told, and the ID and
+// password to record under the MAC the device answered with, if any.
+struct CredentialAnswer
+{
+    PageMessage message;
+    std::optional<std::pair<std::string, std::string>> record;
+};
+// A confirmation answer (a confirmation of its own, or the verification of a change): what the
+// device echoed is what it takes.
+CredentialAnswer ConfirmAnswer(const ConfigReply& reply, bool verifying);
+// The change's own answer: taken only when the device reports the new ID and password asked for.
+CredentialAnswer ChangeAnswer(const ConfigReply& reply, const std::string& newId, const std::string& newPassword);
 
 } // namespace corvane

@@ -242,13 +242,12 @@ void CPasswordPage::OnConfirmAnswer()
     if (const std::optional<corvane::ConfigReply> reply = ReceiveReply(socket)) {
         if (reply->command == corvane::kCmdConfirmPassword) {
             (changeMode ? m_verifyTimer : m_confirmTimer)->stop();
-            if (reply->ok) {
-                // What the device echoed is what it takes, under the MAC it answered with.
-                CPwdFDB::Remember(corvane::MacKey(reply->mac), reply->id, reply->password);
-                Show(changeMode ? corvane::kMsgVerified : corvane::kMsgConfirmed);
-            } else {
-                Show(changeMode ? corvane::kMsgNotVerified : corvane::kMsgConfirmRefused);
+            const corvane::CredentialAnswer answer = corvane::ConfirmAnswer(*reply, changeMode);
+            if (answer.record) {
+                // Under the MAC the device answered with.
+                CPwdFDB::Remember(corvane::MacKey(reply->mac), answer.record->first, answer.record->second);
             }
+            Show(answer.message);
         }
         if (socket) {
             socket->Close();
@@ -271,15 +270,12 @@ void CPasswordPage::OnChangeAnswer()
     }
     if (reply->command == corvane::kCmdChangePassword) {
         m_changeTimer->stop();
-        if (!reply->ok) {
-            Show(corvane::kMsgWrongPassword);
-        } else if (reply->newId == m_strNewId && reply->newPassword == m_strNewPassword) {
+        const corvane::CredentialAnswer answer = corvane::ChangeAnswer(*reply, m_strNewId, m_strNewPassword);
+        if (answer.record) {
             // Recorded before the box opens: the device already takes nothing else.
-            CPwdFDB::Remember(corvane::MacKey(reply->mac), reply->newId, reply->newPassword);
-            Show(corvane::kMsgChangeDone);
-        } else {
-            Show(corvane::kMsgChangeMismatch);
+            CPwdFDB::Remember(corvane::MacKey(reply->mac), answer.record->first, answer.record->second);
         }
+        Show(answer.message);
     }
     if (socket) {
         socket->Close();

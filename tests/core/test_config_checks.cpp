@@ -131,4 +131,48 @@ TEST_P(PasswordCheck, FirstFailingCheckSpeaks)
 INSTANTIATE_TEST_SUITE_P(Cases, PasswordCheck, ::testing::ValuesIn(kPasswordCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// What an answer about credentials says, and what it records.
+TEST(CredentialAnswers, OnlyWhatTheDeviceTakesIsRecorded)
+{
+    using Record = std::optional<std::pair<std::string, std::string>>;
+    ConfigReply reply;
+    reply.id = "abc";
+    reply.password = "pw";
+    reply.newId = "new";
+    reply.newPassword = "secret";
+    struct Case
+    {
+        const char* name;
+        bool ok;
+        CredentialAnswer (*answer)(const ConfigReply&);
+        PageMessage message;
+        Record record;
+    };
+    const Case cases[] = {
+        {"confirmed", true, [](const ConfigReply& r) { return ConfirmAnswer(r, false); }, kMsgConfirmed,
+         Record{{"abc", "pw"}}},
+        {"confirmation refused", false, [](const ConfigReply& r) { return ConfirmAnswer(r, false); },
+         kMsgConfirmRefused, std::nullopt},
+        {"verified", true, [](const ConfigReply& r) { return ConfirmAnswer(r, true); }, kMsgVerified,
+         Record{{"abc", "pw"}}},
+        {"not verified", false, [](const ConfigReply& r) { return ConfirmAnswer(r, true); }, kMsgNotVerified,
+         std::nullopt},
+        {"changed", true, [](const ConfigReply& r) { return ChangeAnswer(r, "new", "secret"); }, kMsgChangeDone,
+         Record{{"new", "secret"}}},
+        {"change refused", false, [](const ConfigReply& r) { return ChangeAnswer(r, "new", "secret"); },
+         kMsgWrongPassword, std::nullopt},
+        {"another ID reported", true, [](const ConfigReply& r) { return ChangeAnswer(r, "newer", "secret"); },
+         kMsgChangeMismatch, std::nullopt},
+        {"another password reported", true, [](const ConfigReply& r) { return ChangeAnswer(r, "new", "Secret"); },
+         kMsgChangeMismatch, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reply.ok = c.ok;
+        const CredentialAnswer answer = c.answer(reply);
+        EXPECT_EQ(answer.message, c.message);
+        EXPECT_EQ(answer.record, c.record);
+    }
+}
+
 } // namespace
