@@ -336,15 +336,7 @@ int CCliApp::RunDevice(const std::string& command, const std::vector<std::string
     job.mac = *mac;
     for (const auto& [name, value] : line.Given()) {
         std::string error;
-        if (name == "new-id" || name == "new-password") {
-            if (!CJobSettings::FitsTextField(value)) {
-                printer.Print(
-                    InvalidResult(command, corvane::MacText(job.mac),
-                                  "invalid --" + name + " \"" + value + "\" (" + CJobSettings::kTextFieldLimit + ")"));
-                return 2;
-            }
-            (name == "new-id" ? job.newId : job.newPassword) = value;
-        } else if (name != "yes" && !CJobSettings::Apply(name, value, job, error)) {
+        if (name != "yes" && !CJobSettings::Apply(name, value, job, error)) {
             // Named as the option: invalid --port "x" (...).
             const std::string prefix = "invalid ";
             if (error.compare(0, prefix.size(), prefix) == 0) {

@@ -158,11 +158,17 @@ bool CJobSettings::Apply(std::string_view name, std::string_view value, DeviceJo
     job.hasNetMode = job.hasNetMode || IsNetModeSetting(name);
     job.hasSerial = job.hasSerial || IsSerialSetting(name);
 
-    if (name == "id" || name == "password") {
-        if (!FitsTextField(value)) {
-            return fail(kTextFieldLimit);
+    if (name == "id" || name == "password" || name == "new-id" || name == "new-password") {
+        // The request's field holds no more (nor do the page's fields); a longer text would be cut,
+        // and the device would take another one than the operator gave.
+        if (value.size() > corvane::kTextFieldSize) {
+            return fail("at most 8 characters");
         }
-        (name == "id" ? job.id : job.password) = std::string(value);
+        std::string& target = name == "id"         ? job.id
+                              : name == "password" ? job.password
+                              : name == "new-id"   ? job.newId
+                                                   : job.newPassword;
+        target = std::string(value);
     } else if (name == "ip-mode") {
         if (value == "static") {
             net.ipMode = corvane::IpMode::Static;

@@ -27,9 +27,4 @@ public:
 
     // The pages' checks of what the job's steps send, in the pages' order: the first that fails.
     static std::optional<corvane::PageMessage> Check(const DeviceJob& job);
-
-    // An ID or password fits the request's field (the page's fields take no more); a longer one
-    // would be cut, and the device would take another text than the one the operator gave.
-    static bool FitsTextField(std::string_view text) { return text.size() <= corvane::kTextFieldSize; }
-    static constexpr const char* kTextFieldLimit = "at most 8 characters";
 };
