@@ -4,11 +4,11 @@
 // store's lock adds to a save and to a load (a change takes the lock, loads and saves).
 //
 // Usage: bench_stores [directory] [runs]   (default: a fresh directory under $TMPDIR, 31 runs)
-#include "stores/AdvancedServerDB.h"
-#include "stores/BootPFDB.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
-#include "stores/StoreLock.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
+#include "core/stores/StoreLock.h"
 
 #include <algorithm>
 #include <chrono>

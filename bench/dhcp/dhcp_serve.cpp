@@ -11,10 +11,10 @@
 // route exists or any other interface is up: it belongs in the namespaces the bench script makes.
 // Message boxes go to stderr instead of the screen. At the end it prints how many offers and
 // acknowledgements the status line reported and which other texts it showed.
-#include "controls/MessageBox.h"
-#include "dhcp/IPPage.h"
-#include "stores/Profile.h"
-#include "stores/StoreHooks.h"
+#include "gui/controls/MessageBox.h"
+#include "gui/dhcp/IPPage.h"
+#include "gui/stores/Profile.h"
+#include "gui/stores/StoreHooks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -6,10 +6,10 @@
 #include "cli/JobSettings.h"
 #include "cli/PlanReader.h"
 #include "cli/ResultPrinter.h"
-#include "dhcp/ClientChecks.h"
-#include "discovery/MacParts.h"
-#include "link/CommandCodec.h"
-#include "stores/BootPFDB.h"
+#include "core/dhcp/ClientChecks.h"
+#include "core/link/CommandCodec.h"
+#include "core/rules/MacParts.h"
+#include "core/stores/BootPFDB.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

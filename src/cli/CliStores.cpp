@@ -1,10 +1,10 @@
 #include "cli/CliStores.h"
 
-#include "stores/AdvancedServerDB.h"
-#include "stores/BootPFDB.h"
-#include "stores/FileDB.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/FileDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
 
 #include <QDir>
 #include <QTimer>

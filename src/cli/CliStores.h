@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dhcp/DhcpEngine.h"
-#include "link/ProtocolTypes.h"
+#include "core/dhcp/DhcpEngine.h"
+#include "core/link/ProtocolTypes.h"
 
 #include <functional>
 #include <optional>

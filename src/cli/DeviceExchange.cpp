@@ -1,8 +1,8 @@
 #include "cli/DeviceExchange.h"
 
 #include "cli/CliStores.h"
-#include "link/CommandCodec.h"
-#include "link/ConfigCodec.h"
+#include "core/link/CommandCodec.h"
+#include "core/link/ConfigCodec.h"
 
 #include <sys/socket.h>
 

@@ -2,10 +2,10 @@
 
 #include "cli/DeviceJob.h"
 #include "cli/ExchangeResult.h"
-#include "discovery/FindTick.h"
-#include "link/ClientSocket.h"
-#include "pages/ChangeVerification.h"
-#include "pages/ConfigChecks.h"
+#include "core/rules/ChangeVerification.h"
+#include "core/rules/ConfigChecks.h"
+#include "core/rules/FindTick.h"
+#include "net/link/ClientSocket.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/ConfigCodec.h"
-#include "link/ProtocolTypes.h"
+#include "core/link/ConfigCodec.h"
+#include "core/link/ProtocolTypes.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "cli/DhcpServe.h"
 
 #include "cli/CliStores.h"
-#include "dhcp/ClientChecks.h"
+#include "core/dhcp/ClientChecks.h"
 
 #include <QSocketNotifier>
 

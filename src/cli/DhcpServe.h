@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/ResultPrinter.h"
-#include "dhcp/DhcpResponder.h"
-#include "link/ServerSocket.h"
+#include "net/dhcp/DhcpResponder.h"
+#include "net/link/ServerSocket.h"
 
 #include <QObject>
 

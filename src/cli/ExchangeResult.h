@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/CommandCodec.h"
+#include "core/link/CommandCodec.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/DeviceJob.h"
-#include "pages/ConfigChecks.h"
+#include "core/rules/ConfigChecks.h"
 
 #include <optional>
 #include <string>

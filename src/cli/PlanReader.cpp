@@ -1,7 +1,7 @@
 #include "cli/PlanReader.h"
 
 #include "cli/JobSettings.h"
-#include "link/CommandCodec.h"
+#include "core/link/CommandCodec.h"
 
 #include <fstream>
 #include <map>

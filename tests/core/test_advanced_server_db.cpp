@@ -1,6 +1,6 @@
 #include "core/StoreEnv.h"
 
-#include "stores/AdvancedServerDB.h"
+#include "core/stores/AdvancedServerDB.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/StoreEnv.h"
 
-#include "stores/BootPFDB.h"
+#include "core/stores/BootPFDB.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/CommandCodec.h"
+#include "core/link/CommandCodec.h"
 
 #include "core/Bytes.h"
 

@@ -1,4 +1,4 @@
-#include "pages/ConfigChecks.h"
+#include "core/rules/ConfigChecks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/ConfigCodec.h"
+#include "core/link/ConfigCodec.h"
 
 #include "core/Bytes.h"
 

@@ -1,4 +1,4 @@
-#include "dhcp/DhcpEngine.h"
+#include "core/dhcp/DhcpEngine.h"
 
 #include <gtest/gtest.h>
 

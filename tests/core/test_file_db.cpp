@@ -2,10 +2,10 @@
 // whole or not at all, tells the operator when it cannot, and keeps the password file private.
 #include "core/StoreEnv.h"
 
-#include "stores/AdvancedServerDB.h"
-#include "stores/BootPFDB.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
 
 #include <gtest/gtest.h>
 

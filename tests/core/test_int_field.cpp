@@ -1,4 +1,4 @@
-#include "controls/IntField.h"
+#include "core/rules/IntField.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 // for fsync (a kill stops a process, not the machine); CORVANE_SAVE_KILL_DIR names another place.
 #include "core/StoreEnv.h"
 
-#include "stores/BootPFDB.h"
+#include "core/stores/BootPFDB.h"
 
 #include <gtest/gtest.h>
 

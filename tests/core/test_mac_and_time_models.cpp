@@ -1,5 +1,5 @@
-#include "controls/MacAddrModel.h"
-#include "controls/TimeModel.h"
+#include "core/rules/MacAddrModel.h"
+#include "core/rules/TimeModel.h"
 
 #include <gtest/gtest.h>
 

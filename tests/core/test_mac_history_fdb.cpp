@@ -1,6 +1,6 @@
 #include "core/StoreEnv.h"
 
-#include "stores/MacHistoryFDB.h"
+#include "core/stores/MacHistoryFDB.h"
 
 #include <gtest/gtest.h>
 

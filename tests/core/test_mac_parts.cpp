@@ -1,4 +1,4 @@
-#include "discovery/MacParts.h"
+#include "core/rules/MacParts.h"
 
 #include <gtest/gtest.h>
 

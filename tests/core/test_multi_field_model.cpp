@@ -1,4 +1,4 @@
-#include "controls/MultiFieldModel.h"
+#include "core/rules/MultiFieldModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/StoreEnv.h"
 
-#include "stores/PwdFDB.h"
+#include "core/stores/PwdFDB.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // reader does not take. Each case runs on every table.
 #include "core/StoreEnv.h"
 
-#include "stores/BootPFDB.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
 
 #include <gtest/gtest.h>
 

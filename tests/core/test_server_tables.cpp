@@ -1,7 +1,7 @@
 #include "core/StoreEnv.h"
-#include "dhcp/ServerTables.h"
-#include "stores/AdvancedServerDB.h"
-#include "stores/BootPFDB.h"
+#include "core/dhcp/ServerTables.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/BootPFDB.h"
 
 #include <gtest/gtest.h>
 

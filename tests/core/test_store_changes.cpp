@@ -5,11 +5,11 @@
 // temporaries left by saves whose process died are removed by the next load and save, nothing else.
 #include "core/StoreEnv.h"
 
-#include "stores/AdvancedServerDB.h"
-#include "stores/BootPFDB.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
-#include "stores/StoreLock.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
+#include "core/stores/StoreLock.h"
 
 #include <gtest/gtest.h>
 

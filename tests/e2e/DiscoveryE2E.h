@@ -3,7 +3,7 @@
 // What the Find IP and Clear IP end-to-end tests share: credentials in the password store, the
 // MAC typed into a dialog's six fields, and the stand-in's devices.
 
-#include "stores/PwdFDB.h"
+#include "core/stores/PwdFDB.h"
 
 #include <QDialog>
 #include <QFile>

@@ -6,9 +6,9 @@
 #include "DiscoveryE2E.h"
 #include "WireGolden.h"
 
-#include "controls/IPAddressField.h"
-#include "controls/MacAddrEdit.h"
-#include "pages/ConfigPage.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/controls/MacAddrEdit.h"
+#include "gui/pages/ConfigPage.h"
 
 #include <QLineEdit>
 #include <QPushButton>

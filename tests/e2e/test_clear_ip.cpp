@@ -5,15 +5,15 @@
 #include "DiscoveryE2E.h"
 #include "WireGolden.h"
 
-#include "controls/IPAddressField.h"
-#include "dhcp/IPPage.h"
-#include "discovery/ConfirmDlg.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/NewClrIpDlg.h"
 #include "gui/DeviceSim.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/dhcp/IPPage.h"
+#include "gui/discovery/ConfirmDlg.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/NewClrIpDlg.h"
 
 #include <QApplication>
 #include <QPointer>

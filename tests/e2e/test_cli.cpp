@@ -5,11 +5,11 @@
 #include "PagesE2E.h"
 #include "WireGolden.h"
 
+#include "core/stores/MacHistoryFDB.h"
+#include "core/stores/PwdFDB.h"
 #include "gui/DeviceSim.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/NetGuard.h"
-#include "stores/MacHistoryFDB.h"
-#include "stores/PwdFDB.h"
 
 #include <QApplication>
 #include <QDir>

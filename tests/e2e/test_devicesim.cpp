@@ -2,10 +2,10 @@
 // builders and replies read with its parsers, while the stand-in parses and builds with code of
 // its own, so each side checks the other on the wire.
 
+#include "core/link/CommandCodec.h"
+#include "core/link/ConfigCodec.h"
 #include "gui/DeviceSim.h"
 #include "gui/NetGuard.h"
-#include "link/CommandCodec.h"
-#include "link/ConfigCodec.h"
 
 #include <QElapsedTimer>
 #include <QFile>

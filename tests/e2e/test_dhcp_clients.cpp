@@ -2,11 +2,11 @@
 // has (busybox udhcpc, ISC dhclient, dhcpcd), each in a namespace of its own across a veth pair,
 // while tshark watches the server's end of the wire.
 
-#include "dhcp/IPPage.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
 #include "gui/VethBed.h"
+#include "gui/dhcp/IPPage.h"
 
 #include <QApplication>
 #include <QFile>

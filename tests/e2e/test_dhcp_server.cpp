@@ -4,12 +4,12 @@
 // status line step by step, the Add dialog for an unknown device, a port that is taken, and a
 // flood of broken datagrams.
 
-#include "dhcp/BootpEditDlg.h"
-#include "dhcp/IPPage.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
 #include "gui/VethBed.h"
+#include "gui/dhcp/BootpEditDlg.h"
+#include "gui/dhcp/IPPage.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

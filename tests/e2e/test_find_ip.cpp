@@ -4,14 +4,14 @@
 #include "DiscoveryE2E.h"
 #include "WireGolden.h"
 
-#include "controls/IPAddressField.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/SysInfoDlg.h"
 #include "gui/DeviceSim.h"
 #include "gui/FailingSaves.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/SysInfoDlg.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The server's own address: that of the interface a request came in on, else the first
 // interface that is up and not a loopback, never a loopback address. Made on veth pairs that the
 // test creates inside its private namespace.
-#include "dhcp/HostAddress.h"
 #include "gui/NetGuard.h"
+#include "net/dhcp/HostAddress.h"
 
 #include <QProcess>
 #include <QTest>

@@ -5,18 +5,18 @@
 
 #include "PagesE2E.h"
 
-#include "controls/IPAddressField.h"
-#include "discovery/ConfirmDlg.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/NewClrIpDlg.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
 #include "gui/VethBed.h"
-#include "link/UdpSocket.h"
-#include "pages/NetworkModePage.h"
-#include "pages/PasswordPage.h"
-#include "pages/SerialPage.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/discovery/ConfirmDlg.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/NewClrIpDlg.h"
+#include "gui/pages/NetworkModePage.h"
+#include "gui/pages/PasswordPage.h"
+#include "gui/pages/SerialPage.h"
+#include "net/link/UdpSocket.h"
 
 #include <QApplication>
 #include <QFile>

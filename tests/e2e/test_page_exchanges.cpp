@@ -3,15 +3,15 @@
 
 #include "PagesE2E.h"
 
-#include "controls/IPAddressField.h"
-#include "controls/TimeEdit.h"
 #include "gui/DeviceSim.h"
 #include "gui/FailingSaves.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
-#include "pages/NetworkModePage.h"
-#include "pages/SerialPage.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/controls/TimeEdit.h"
+#include "gui/pages/NetworkModePage.h"
+#include "gui/pages/SerialPage.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,16 +4,16 @@
 
 #include "PagesE2E.h"
 
-#include "controls/IPAddressField.h"
-#include "discovery/FindIPDlg.h"
 #include "gui/DeviceSim.h"
 #include "gui/FailingSaves.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 #include "gui/NetGuard.h"
-#include "pages/NetworkModePage.h"
-#include "pages/PasswordPage.h"
-#include "pages/SerialPage.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/pages/NetworkModePage.h"
+#include "gui/pages/PasswordPage.h"
+#include "gui/pages/SerialPage.h"
 
 #include <QApplication>
 #include <QCheckBox>

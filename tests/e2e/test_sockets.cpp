@@ -1,6 +1,6 @@
 #include "gui/NetGuard.h"
-#include "link/ClientSocket.h"
-#include "link/ServerSocket.h"
+#include "net/link/ClientSocket.h"
+#include "net/link/ServerSocket.h"
 
 #include <QEventLoop>
 #include <QTest>

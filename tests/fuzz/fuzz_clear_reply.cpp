@@ -2,7 +2,7 @@
 // only a reply with the IP-clear command code counts, and only with "OK" as cleared.
 #include "FuzzReply.h"
 
-#include "link/CommandCodec.h"
+#include "core/link/CommandCodec.h"
 
 #include <span>
 

@@ -3,7 +3,7 @@
 // the status is "OK" exactly when bytes 23 and 24 say so.
 #include "FuzzReply.h"
 
-#include "link/ConfigCodec.h"
+#include "core/link/ConfigCodec.h"
 
 #include <algorithm>
 #include <span>

@@ -4,7 +4,7 @@
 // and end with the end option at the reply's last byte.
 #include "FuzzReply.h"
 
-#include "dhcp/DhcpEngine.h"
+#include "core/dhcp/DhcpEngine.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // datagram decodes as its first 210 bytes would, and only an "OK" from the MAC asked for is found.
 #include "FuzzReply.h"
 
-#include "link/CommandCodec.h"
+#include "core/link/CommandCodec.h"
 
 #include <algorithm>
 #include <span>

@@ -2,7 +2,7 @@
 // was loaded saves, reloads and saves to the same bytes.
 #include "FuzzStore.h"
 
-#include "stores/MacHistoryFDB.h"
+#include "core/stores/MacHistoryFDB.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

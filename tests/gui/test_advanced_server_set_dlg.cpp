@@ -5,11 +5,11 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "controls/IPAddressField.h"
-#include "dhcp/AdvancedServerSetDlg.h"
-#include "dhcp/HostAddress.h"
-#include "dhcp/IPInputDlg.h"
-#include "stores/StoreLock.h"
+#include "core/stores/StoreLock.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/dhcp/AdvancedServerSetDlg.h"
+#include "gui/dhcp/IPInputDlg.h"
+#include "net/dhcp/HostAddress.h"
 
 #include <QApplication>
 #include <QFile>

@@ -5,12 +5,12 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "controls/IPAddressField.h"
-#include "dhcp/AdvancedServerSetDlg.h"
-#include "dhcp/BootpEditDlg.h"
-#include "dhcp/HostAddress.h"
-#include "dhcp/IPInputDlg.h"
-#include "discovery/MacPartFields.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/dhcp/AdvancedServerSetDlg.h"
+#include "gui/dhcp/BootpEditDlg.h"
+#include "gui/dhcp/IPInputDlg.h"
+#include "gui/discovery/MacPartFields.h"
+#include "net/dhcp/HostAddress.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,15 +4,15 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "controls/ColorStaticST.h"
-#include "controls/IPAddressField.h"
-#include "controls/MacAddrEdit.h"
-#include "controls/TimeEdit.h"
-#include "pages/NetworkModePage.h"
-#include "pages/PasswordPage.h"
-#include "pages/SerialPage.h"
-#include "stores/MacDBDlg.h"
-#include "stores/MacHistoryFDB.h"
+#include "core/stores/MacHistoryFDB.h"
+#include "gui/controls/ColorStaticST.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/controls/MacAddrEdit.h"
+#include "gui/controls/TimeEdit.h"
+#include "gui/pages/NetworkModePage.h"
+#include "gui/pages/PasswordPage.h"
+#include "gui/pages/SerialPage.h"
+#include "gui/stores/MacDBDlg.h"
 
 #include <QAccessible>
 #include <QApplication>

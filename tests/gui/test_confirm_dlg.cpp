@@ -1,4 +1,4 @@
-#include "discovery/ConfirmDlg.h"
+#include "gui/discovery/ConfirmDlg.h"
 
 #include <QLabel>
 #include <QPushButton>

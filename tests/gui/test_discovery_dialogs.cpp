@@ -1,9 +1,9 @@
-#include "controls/IPAddressField.h"
-#include "discovery/ConfirmDlg.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/NewClrIpDlg.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/discovery/ConfirmDlg.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/NewClrIpDlg.h"
 
 #include <QApplication>
 #include <QFileInfo>

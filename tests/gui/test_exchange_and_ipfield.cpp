@@ -1,6 +1,6 @@
-#include "controls/ExchangeSupport.h"
-#include "controls/IPAddressField.h"
 #include "gui/MessageRecorder.h"
+#include "gui/controls/ExchangeSupport.h"
+#include "gui/controls/IPAddressField.h"
 
 #include <QApplication>
 #include <QLineEdit>

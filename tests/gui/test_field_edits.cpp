@@ -1,7 +1,7 @@
-#include "controls/ColorStaticST.h"
-#include "controls/GCColorEdit.h"
-#include "controls/MacAddrEdit.h"
-#include "controls/TimeEdit.h"
+#include "gui/controls/ColorStaticST.h"
+#include "gui/controls/GCColorEdit.h"
+#include "gui/controls/MacAddrEdit.h"
+#include "gui/controls/TimeEdit.h"
 
 #include <QAccessible>
 #include <QApplication>

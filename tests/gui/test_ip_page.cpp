@@ -6,15 +6,15 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "controls/IPAddressField.h"
-#include "dhcp/AdvancedServerSetDlg.h"
-#include "dhcp/BootpEditDlg.h"
-#include "dhcp/HostAddress.h"
-#include "dhcp/IPPage.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/MacPartFields.h"
-#include "shell/RuvelDlg.h"
-#include "stores/Profile.h"
+#include "gui/controls/IPAddressField.h"
+#include "gui/dhcp/AdvancedServerSetDlg.h"
+#include "gui/dhcp/BootpEditDlg.h"
+#include "gui/dhcp/IPPage.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/MacPartFields.h"
+#include "gui/shell/RuvelDlg.h"
+#include "gui/stores/Profile.h"
+#include "net/dhcp/HostAddress.h"
 
 #include <QApplication>
 #include <QDir>

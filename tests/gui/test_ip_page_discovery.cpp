@@ -1,8 +1,8 @@
-#include "dhcp/IPPage.h"
-#include "discovery/FindIPDlg.h"
-#include "discovery/NewClrIpDlg.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
+#include "gui/dhcp/IPPage.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/NewClrIpDlg.h"
 
 #include <QApplication>
 #include <QLabel>

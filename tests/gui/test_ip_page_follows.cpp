@@ -7,9 +7,9 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "dhcp/IPPage.h"
-#include "stores/BootPFDB.h"
-#include "stores/StoreLock.h"
+#include "core/stores/BootPFDB.h"
+#include "core/stores/StoreLock.h"
+#include "gui/dhcp/IPPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
 
-#include "stores/AdvancedServerDB.h"
-#include "stores/MacDBDlg.h"
-#include "stores/PwdFDB.h"
+#include "core/stores/AdvancedServerDB.h"
+#include "core/stores/PwdFDB.h"
+#include "gui/stores/MacDBDlg.h"
 
 #include <QCoreApplication>
 #include <QListWidget>

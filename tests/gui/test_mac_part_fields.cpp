@@ -1,9 +1,9 @@
-#include "discovery/FindIPDlg.h"
-#include "discovery/NewClrIpDlg.h"
+#include "core/stores/MacHistoryFDB.h"
 #include "gui/GuiTestEnv.h"
 #include "gui/MessageRecorder.h"
-#include "stores/MacDBDlg.h"
-#include "stores/MacHistoryFDB.h"
+#include "gui/discovery/FindIPDlg.h"
+#include "gui/discovery/NewClrIpDlg.h"
+#include "gui/stores/MacDBDlg.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "controls/MessageBox.h"
 #include "gui/GuiTestEnv.h"
-#include "shell/AboutDlg.h"
-#include "shell/PropSheet.h"
-#include "shell/RuvelDlg.h"
-#include "stores/Profile.h"
+#include "gui/controls/MessageBox.h"
+#include "gui/shell/AboutDlg.h"
+#include "gui/shell/PropSheet.h"
+#include "gui/shell/RuvelDlg.h"
+#include "gui/stores/Profile.h"
 
 #include <QAccessible>
 #include <QAction>

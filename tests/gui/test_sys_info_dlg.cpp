@@ -1,4 +1,4 @@
-#include "discovery/SysInfoDlg.h"
+#include "gui/discovery/SysInfoDlg.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ProtocolTypes.h"
+#include "core/link/ProtocolTypes.h"
 
 #include <initializer_list>
 

@@ -1,6 +1,6 @@
 #include "core/StoreEnv.h"
 
-#include "stores/FileDB.h"
+#include "core/stores/FileDB.h"
 
 #include <algorithm>
 #include <filesystem>

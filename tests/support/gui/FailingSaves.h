@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stores/FileDB.h"
+#include "core/stores/FileDB.h"
 
 #include <cerrno>
 #include <string>

@@ -1,7 +1,7 @@
 #include "gui/GuiTestEnv.h"
 
-#include "stores/Profile.h"
-#include "stores/StoreHooks.h"
+#include "gui/stores/Profile.h"
+#include "gui/stores/StoreHooks.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

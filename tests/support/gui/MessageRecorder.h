@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/MessageBox.h"
+#include "gui/controls/MessageBox.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,0 @@
-#include "link/ServerSocket.h"
-
-void CServerSocket::OnReceive(int /*errorCode*/)
-{
-    if (m_pOwner) {
-        m_pOwner->OnServerReceive();
-    }
-}

@@ -1,3 +1,0 @@
-#include "link/SocketLog.h"
-
-Q_LOGGING_CATEGORY(lcSocket, "corvane.socket", QtInfoMsg)

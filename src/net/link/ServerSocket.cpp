@@ -1,0 +1,8 @@
+#include "net/link/ServerSocket.h"
+
+void CServerSocket::OnReceive(int /*errorCode*/)
+{
+    if (m_pOwner) {
+        m_pOwner->OnServerReceive();
+    }
+}

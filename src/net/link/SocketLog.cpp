@@ -1,0 +1,3 @@
+#include "net/link/SocketLog.h"
+
+Q_LOGGING_CATEGORY(lcSocket, "corvane.socket", QtInfoMsg)
